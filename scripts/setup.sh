@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the Debian 12 packages needed to build, run and test Nudgewell.
+# Only missing packages are installed, so a second run does nothing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang-format
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
+    libqt6help6 libqt6printsupport6 libqt6test6 libqt6dbus6
+    qt6-qpa-plugins libgl-dev
+    xvfb xauth xdotool poppler-utils fonts-dejavu-core
+)
+if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
+    packages+=(hyperfine remind time)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg -s "$p" >/dev/null 2>&1; then
+        missing+=("$p")
+    fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+    sudo_cmd=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo_cmd=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "about/about_form.h"
+
+#include "main/twips.h"
+#include "platform/help_viewer.h"
+#include "resources/toolbar_icons.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace nudgewell {
+
+AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_help(help) {
+    setObjectName(QStringLiteral("AboutForm"));
+    setWindowTitle(QStringLiteral("About Nudgewell"));
+    setProperty("nudgewellForm", true);
+
+    auto* logo = new QLabel(this);
+    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setAccessibleName(QStringLiteral("Nudgewell logo"));
+    logo->setPixmap(logoPixmap(64));
+    placeInTwips(logo, 360, 360, 960, 960);
+
+    auto* product = new QLabel(QStringLiteral("Nudgewell 5.0"), this);
+    product->setObjectName(QStringLiteral("lblProductName"));
+    QFont large(QStringLiteral("Sans Serif"));
+    large.setStyleHint(QFont::SansSerif);
+    large.setPointSize(24);
+    large.setBold(true);
+    product->setFont(large);
+    placeInTwips(product, 1560, 360, 5700, 700);
+
+    auto* notice = new QLabel(
+        QStringLiteral("Reminders for the days ahead. Free software under the GPL."), this);
+    notice->setObjectName(QStringLiteral("lblNotice"));
+    placeInTwips(notice, 1560, 1140, 5700, 300);
+
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame2"));
+    placeInTwips(frame, 360, 2400, 6780, 900);
+    auto* ok = new QPushButton(QStringLiteral("&OK"), frame);
+    ok->setObjectName(QStringLiteral("butAboutOKR"));
+    ok->setDefault(true);
+    placeInTwips(ok, 3480, 240, 1500, 420);
+    auto* helpButton = new QPushButton(QStringLiteral("&Help"), frame);
+    helpButton->setObjectName(QStringLiteral("butAboutHelpR"));
+    placeInTwips(helpButton, 5160, 240, 1500, 420);
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    connect(helpButton, &QPushButton::clicked, this, [this] { m_help.ShowHelpTopic(200); });
+
+    const double dpi = dpiOf(this);
+    resize(twipsToPixels(7500, dpi), twipsToPixels(3900, dpi));
+}
+
+void AboutForm::open() {
+    if (!m_placed) {
+        m_placed = true;
+        // Centred with the height it has now; only then does it take its final height.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->geometry();
+            move(area.left() + (area.width() - width()) / 2,
+                 area.top() + (area.height() - height()) / 2);
+        }
+        resize(width(), twipsToPixels(4650, dpiOf(this)));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace nudgewell

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/settings.h"
+#include "main/main_window.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/help_viewer.h"
+#include "platform/message_boxes.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Nudgewell"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvane Software"));
+    QApplication::setApplicationVersion(QStringLiteral("5.0"));
+
+    nudgewell::SystemClock clock;
+    nudgewell::SettingsStore settings;
+    nudgewell::QtMessageBoxes messages;
+    nudgewell::NoHelpViewer help(messages, nullptr);
+    const nudgewell::Services services{
+        clock, settings, messages, help, nudgewell::FileSystem::real(), QDir::currentPath()};
+
+    nudgewell::MainWindow window(services);
+    if (!window.startUp())
+        return 1;
+    window.showAsStored();
+    return app.exec();
+}

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace nudgewell {
+
+// The record files hold 8-bit Windows-1252 text, one byte per character.
+QString fromCp1252(const char* bytes, qsizetype length);
+inline QString fromCp1252(const QByteArray& bytes) {
+    return fromCp1252(bytes.constData(), bytes.size());
+}
+// Characters the code page lacks become '?'; the text box never lets them in.
+QByteArray toCp1252(const QString& text);
+bool isCp1252(QChar c);
+
+} // namespace nudgewell

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace nudgewell {
+
+enum class DateOrder { MonthFirst, DayFirst };
+
+// Only the exact text "dd/mm" means day-first.
+DateOrder DateOrderFromSetting(const QString& calendarFormat);
+
+struct DatePatterns {
+    QString twoDigitYear; // dates shown on screen and on paper
+    QString longPattern;  // dates written to the files
+    DateOrder order = DateOrder::MonthFirst;
+
+    static DatePatterns forOrder(DateOrder order);
+};
+
+// The user's regional order of day and month, read from the locale's short date format.
+// The C locale counts as month-first.
+DateOrder regionalDateOrder(const QLocale& locale);
+
+// Formats with the program's own pattern tokens: d dd ddd dddd, m mm, yy yyyy, h hh, n nn,
+// am/pm, and the whole-pattern names "short date", "medium date" and "long date".
+QString Format(const QDateTime& moment, const QString& pattern, const QLocale& locale);
+QString Format(const QDate& date, const QString& pattern, const QLocale& locale);
+
+// Hours, minutes and seconds, with AM/PM on a 12-hour locale, and no time zone.
+QString longTimeText(const QTime& time, const QLocale& locale);
+
+// Reads stored date text ("dd/mm/yyyy" or "mm/dd/yyyy") in the regional day/month order,
+// falling back to the other order when the first reading is no date. Invalid when
+// unreadable.
+QDate ParseStoredDate(QStringView text, const QLocale& locale);
+QDate ParseStoredDate(QStringView text, DateOrder regionalOrder);
+
+} // namespace nudgewell

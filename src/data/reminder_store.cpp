@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/reminder_store.h"
+
+#include "data/codepage.h"
+#include "platform/file_system.h"
+
+#include <QDir>
+
+#include <cstring>
+#include <limits>
+
+namespace nudgewell {
+
+namespace {
+
+void putField(char* dst, int width, const QByteArray& value) {
+    const int n = qMin<int>(width, value.size());
+    std::memcpy(dst, value.constData(), n);
+    std::memset(dst + n, ' ', width - n);
+}
+
+QString trimBlanks(const QString& s) {
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && s[end - 1] == QLatin1Char(' '))
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+} // namespace
+
+ReminderRecord::ReminderRecord() {
+    m_bytes.fill(' ');
+    clearReserved();
+}
+
+ReminderRecord ReminderRecord::fromBytes(const char* bytes, qsizetype length) {
+    ReminderRecord r;
+    std::memcpy(r.m_bytes.data(), bytes, qMin<qsizetype>(length, Size));
+    return r;
+}
+
+QString ReminderRecord::text() const {
+    return fromCp1252(m_bytes.data(), TextLength);
+}
+
+QString ReminderRecord::trimmedText() const {
+    return trimBlanks(text());
+}
+
+void ReminderRecord::setText(const QString& text) {
+    putField(m_bytes.data(), TextLength, toCp1252(text.left(TextLength)));
+}
+
+void ReminderRecord::clearReserved() {
+    std::memset(m_bytes.data() + 55, 0, 3);
+}
+
+QString ReminderRecord::dateText() const {
+    return fromCp1252(m_bytes.data() + 60, DateLength);
+}
+
+void ReminderRecord::setDateText(const QString& date) {
+    putField(m_bytes.data() + 60, DateLength, toCp1252(date.left(DateLength)));
+}
+
+qint64 CountFromLength(qint64 length, int recordLength) {
+    if (length <= 0 || recordLength <= 0)
+        return 0;
+    const qint64 whole = length / recordLength;
+    const qint64 twiceRest = 2 * (length % recordLength);
+    if (twiceRest > recordLength || (twiceRest == recordLength && whole % 2 == 1))
+        return whole + 1;
+    return whole;
+}
+
+ReminderStore::ReminderStore(const QString& directory)
+    : ReminderStore(directory, FileSystem::real()) {}
+
+ReminderStore::ReminderStore(const QString& directory, FileSystem& files)
+    : m_directory(directory), m_files(files),
+      m_file(QDir(directory).filePath(QStringLiteral("reminder.dat"))) {}
+
+ReminderStore::~ReminderStore() {
+    Close();
+}
+
+QString ReminderStore::tempPath() const {
+    return QDir(m_directory).filePath(QStringLiteral("reminder.tmp"));
+}
+
+bool ReminderStore::Open(QString* error) {
+    Close();
+    if (!m_files.openReadWrite(m_file, error))
+        return false;
+    m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_file.size(), ReminderRecord::Size),
+                                            std::numeric_limits<int>::max()));
+    return true;
+}
+
+void ReminderStore::Close() {
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+ReminderRecord ReminderStore::ReadRecord(int n, QString* error) const {
+    if (n < 1 || n > m_count || !m_file.isOpen())
+        return {};
+    QByteArray data;
+    if (!m_files.read(m_file, qint64(n - 1) * ReminderRecord::Size, ReminderRecord::Size, &data,
+                      error))
+        return {};
+    // A short last record reads as far as it goes; the rest stays blank.
+    ReminderRecord record;
+    if (!data.isEmpty()) {
+        QByteArray padded = data;
+        padded.append(ReminderRecord::Size - data.size(), ' ');
+        record = ReminderRecord::fromBytes(padded.constData(), padded.size());
+    }
+    return record;
+}
+
+bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error) const {
+    records->clear();
+    if (!m_file.isOpen()) {
+        if (error)
+            *error = QStringLiteral("%1 is not open.").arg(m_file.fileName());
+        return false;
+    }
+    QByteArray data;
+    if (!m_files.read(m_file, 0, qint64(m_count) * ReminderRecord::Size, &data, error))
+        return false;
+    data.append(qint64(m_count) * ReminderRecord::Size - data.size(), ' ');
+    records->reserve(m_count);
+    for (int i = 0; i < m_count; ++i)
+        records->push_back(ReminderRecord::fromBytes(data.constData() + qint64(i) * 70, 70));
+    return true;
+}
+
+bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error) {
+    if (n < 1 || n > m_count + 1 || !m_file.isOpen()) {
+        if (error)
+            *error = QStringLiteral("Record %1 of %2 cannot be written.").arg(n).arg(path());
+        return false;
+    }
+    if (!m_files.write(m_file, qint64(n - 1) * ReminderRecord::Size, record.bytes(), error) ||
+        !m_files.flush(m_file, error)) {
+        // A torn append must not become a record at the next start.
+        if (n == m_count + 1 && m_file.size() > qint64(m_count) * ReminderRecord::Size)
+            m_file.resize(qint64(m_count) * ReminderRecord::Size);
+        return false;
+    }
+    if (n == m_count + 1)
+        ++m_count;
+    return true;
+}
+
+bool ReminderStore::RewriteWithout(int k, QString* error) {
+    std::vector<ReminderRecord> records;
+    if (!readAll(&records, error))
+        return false;
+    QByteArray content;
+    content.reserve(qint64(records.size()) * ReminderRecord::Size);
+    for (int i = 1; i <= int(records.size()); ++i) {
+        if (i != k)
+            content += records[i - 1].bytes();
+    }
+    const int kept = int(content.size() / ReminderRecord::Size);
+    return replaceWith(content, kept, error);
+}
+
+bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord&)>& keep,
+                                   QString* error) {
+    std::vector<ReminderRecord> records;
+    if (!readAll(&records, error))
+        return false;
+    QByteArray content;
+    int kept = 0;
+    for (ReminderRecord& record : records) {
+        if (!keep(record))
+            continue;
+        record.clearReserved();
+        content += record.bytes();
+        ++kept;
+    }
+    return replaceWith(content, kept, error);
+}
+
+bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString* error) {
+    const QString temp = tempPath();
+    // A leftover from an interrupted rewrite must never reach reminder.dat.
+    if (!m_files.remove(temp, error))
+        return false;
+    {
+        QFile out(temp);
+        if (!m_files.create(out, error))
+            return false;
+        if (!m_files.write(out, 0, content, error) || !m_files.flush(out, error)) {
+            out.close();
+            m_files.remove(temp, nullptr);
+            return false;
+        }
+        out.close();
+    }
+    if (!m_files.rename(temp, path(), error)) {
+        m_files.remove(temp, nullptr);
+        return false;
+    }
+    // The new file is in place; what follows cannot bring the old one back.
+    Close();
+    m_count = 0;
+    QString syncError;
+    const bool synced = m_files.syncDirectory(m_directory, &syncError);
+    if (!Open(error))
+        return false;
+    m_count = newCount;
+    if (!synced && error) {
+        *error = syncError;
+        return false;
+    }
+    return true;
+}
+
+bool ReminderStore::SeedSampleRecord(DateOrder order, QString* error) {
+    ReminderRecord sample;
+    sample.setText(QStringLiteral("Christmas Day"));
+    sample.setYearsFlag(HideYears);
+    sample.setFrequencyCode(char(FrequencyCode::Yearly));
+    sample.setDateText(order == DateOrder::DayFirst ? QStringLiteral("25/12/2001")
+                                                    : QStringLiteral("12/25/2001"));
+    return WriteRecord(1, sample, error);
+}
+
+} // namespace nudgewell

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "data/date_patterns.h"
+
+#include <QFile>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace nudgewell {
+
+class FileSystem;
+
+enum class FrequencyCode : char { Once = 'O', Weekly = 'W', Monthly = 'M', Yearly = 'Y' };
+constexpr char ShowYears = 'A';
+constexpr char HideYears = 'X';
+
+// One 70-byte record of reminder.dat: text (55), reserved (3), years flag (1),
+// frequency code (1), date text (10). Bytes are kept exactly as read.
+class ReminderRecord {
+public:
+    static constexpr int Size = 70;
+    static constexpr int TextLength = 55;
+    static constexpr int DateLength = 10;
+
+    // Empty fields: blanks, with a reserved field of three 0x00 bytes.
+    ReminderRecord();
+    static ReminderRecord fromBytes(const char* bytes, qsizetype length);
+
+    QString text() const; // all 55 characters, trailing blanks included
+    QString trimmedText() const;
+    void setText(const QString& text);
+
+    QByteArray reserved() const { return QByteArray(m_bytes.data() + 55, 3); }
+    void clearReserved();
+
+    char yearsFlag() const { return m_bytes[58]; }
+    void setYearsFlag(char flag) { m_bytes[58] = flag; }
+    char frequencyCode() const { return m_bytes[59]; }
+    void setFrequencyCode(char code) { m_bytes[59] = code; }
+
+    QString dateText() const;
+    void setDateText(const QString& date);
+
+    QByteArray bytes() const { return QByteArray(m_bytes.data(), Size); }
+    bool operator==(const ReminderRecord& other) const = default;
+
+private:
+    std::array<char, Size> m_bytes;
+};
+
+// Length / record length to the nearest whole number, halves to the even neighbour.
+qint64 CountFromLength(qint64 length, int recordLength);
+
+// reminder.dat in a folder, held open for the life of the main window. Records count from 1.
+// Every operation that touches the disk returns false with the system's reason on failure,
+// and leaves the file and the record count as they were.
+class ReminderStore {
+public:
+    explicit ReminderStore(const QString& directory);
+    ReminderStore(const QString& directory, FileSystem& files);
+    ~ReminderStore();
+
+    bool Open(QString* error);
+    void Close();
+    bool isOpen() const { return m_file.isOpen(); }
+    int count() const { return m_count; }
+    QString path() const { return m_file.fileName(); }
+
+    // A number outside 1..count, or a failed read, yields a record of empty fields.
+    ReminderRecord ReadRecord(int n, QString* error = nullptr) const;
+    // Every record in one read of the file.
+    bool readAll(std::vector<ReminderRecord>* records, QString* error) const;
+    // n == count + 1 appends.
+    bool WriteRecord(int n, const ReminderRecord& record, QString* error);
+    // Removes record k; with k outside 1..count the file is copied whole.
+    bool RewriteWithout(int k, QString* error);
+    // Keeps, in order, the records that pass; each kept record gets a zeroed reserved field.
+    bool RewriteKeeping(const std::function<bool(const ReminderRecord&)>& keep, QString* error);
+    bool SeedSampleRecord(DateOrder order, QString* error);
+
+private:
+    bool replaceWith(const QByteArray& content, int newCount, QString* error);
+    QString tempPath() const;
+
+    QString m_directory;
+    FileSystem& m_files;
+    mutable QFile m_file;
+    int m_count = 0;
+};
+
+} // namespace nudgewell

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/startup_log_file.h"
+
+#include "data/codepage.h"
+#include "data/reminder_store.h"
+#include "platform/file_system.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace nudgewell {
+
+namespace {
+
+QByteArray field(const QString& text, int width) {
+    QByteArray bytes = toCp1252(text.left(width));
+    bytes.append(width - bytes.size(), ' ');
+    return bytes;
+}
+
+} // namespace
+
+QByteArray StartupRecord::build(const QDateTime& moment, DateOrder order, const QLocale& locale) {
+    const QString date = Format(moment.date(), DatePatterns::forOrder(order).longPattern, locale);
+    return field(date, 10) + field(longTimeText(moment.time(), locale), 12);
+}
+
+bool AppendStartupRecord(const QString& directory, const QDateTime& moment, DateOrder order,
+                         const QLocale& locale, FileSystem& files, QString* error) {
+    QFile file(QDir(directory).filePath(QStringLiteral("startup.dat")));
+    if (!files.openReadWrite(file, error))
+        return false;
+    // A partial last record is overwritten, as the count rounds to the nearest record.
+    const qint64 count = CountFromLength(file.size(), StartupRecord::Size);
+    const QByteArray record = StartupRecord::build(moment, order, locale);
+    const bool ok =
+        files.write(file, count * StartupRecord::Size, record, error) && files.flush(file, error);
+    file.close();
+    return ok;
+}
+
+} // namespace nudgewell

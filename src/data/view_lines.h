@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "data/date_patterns.h"
+#include "data/reminder_store.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+#include <vector>
+
+namespace nudgewell {
+
+// What a list line needs to know besides the records.
+struct ViewContext {
+    QDate today;
+    DateOrder order = DateOrder::MonthFirst;         // of the shown dates
+    DateOrder regionalOrder = DateOrder::MonthFirst; // of ParseStoredDate
+    QLocale locale;
+
+    static ViewContext make(const QDate& today, DateOrder order, const QLocale& locale);
+};
+
+// A line of either list and the record (1-based) it was built from.
+struct ListLine {
+    QString text;
+    int record = 0;
+};
+
+// "Once   ", "Weekly ", "Monthly", "Yearly ", or the code itself.
+QString FrequencyWord(char frequencyCode);
+// " ... N years" when the flag is 'A', else "".
+QString YearsSuffix(char yearsFlag, int todayYear, int storedYear);
+// Whether a reminder with this code and stored date falls on `day`.
+bool OccursOn(char frequencyCode, const QDate& stored, const QDate& day);
+
+// date, three blanks, weekday, tab, frequency word, tab, the 55 stored characters, years.
+QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& stored,
+                 const ViewContext& context);
+
+// Every record, sorted case-insensitively by the whole line.
+std::vector<ListLine> buildAllLines(const std::vector<ReminderRecord>& records,
+                                    const ViewContext& context);
+// The occurrences from today to today + days, by day, then in file order.
+std::vector<ListLine> buildUpcomingLines(const std::vector<ReminderRecord>& records,
+                                         const ViewContext& context, int days);
+
+} // namespace nudgewell

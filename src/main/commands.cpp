@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "main/commands.h"
+
+#include "about/about_form.h"
+#include "main/main_window.h"
+#include "main/placeholder_window.h"
+#include "platform/clock.h"
+#include "platform/help_viewer.h"
+#include "platform/message_boxes.h"
+
+#include <QAction>
+#include <QHash>
+#include <QListView>
+
+namespace nudgewell {
+
+int menuHelpTopic(const QString& objectName) {
+    static const QHash<QString, int> topics = {
+        {QStringLiteral("menufile"), 200},
+        {QStringLiteral("menustartup"), 206},
+        {QStringLiteral("menushowall"), 202},
+        {QStringLiteral("menushowweek"), 202},
+        {QStringLiteral("menuoptions"), 205},
+        {QStringLiteral("menuprintreminders"), 202},
+        {QStringLiteral("menuclose"), 200},
+        {QStringLiteral("menureminder1"), 202},
+        {QStringLiteral("menuadd"), 202},
+        {QStringLiteral("menuedit"), 202},
+        {QStringLiteral("menudelete"), 202},
+        {QStringLiteral("menudeleteold"), 202},
+        {QStringLiteral("menusave"), 202},
+        {QStringLiteral("menucancel"), 202},
+        {QStringLiteral("menuhelp"), 200},
+        {QStringLiteral("helponreminders"), 200},
+        {QStringLiteral("helpusingreminders"), 201},
+        {QStringLiteral("menuhelpabout"), 201},
+    };
+    return topics.value(objectName, 0);
+}
+
+void MainWindow::Toolbar1_ButtonClick(const QString& key) {
+    // Keys are compared exactly, in this order.
+    static const QList<QPair<QString, void (MainWindow::*)()>> dispatch = {
+        {QStringLiteral("tooladd"), &MainWindow::menuadd_Click},
+        {QStringLiteral("tooledit"), &MainWindow::menuedit_Click},
+        {QStringLiteral("tooldelete"), &MainWindow::menudelete_Click},
+        {QStringLiteral("toolsave"), &MainWindow::menusave_Click},
+        {QStringLiteral("toolcancel"), &MainWindow::menucancel_Click},
+        {QStringLiteral("toolprint"), &MainWindow::menuprintreminders_Click},
+        {QStringLiteral("toolshowweek"), &MainWindow::menushowweek_Click},
+        {QStringLiteral("toolshowall"), &MainWindow::menushowall_Click},
+        {QStringLiteral("toolstartup"), &MainWindow::menustartup_Click},
+        {QStringLiteral("toolcalendar"), &MainWindow::menuCalendar_Click},
+        {QStringLiteral("tooloptions"), &MainWindow::menuoptions_Click},
+        {QStringLiteral("toolhelp"), &MainWindow::helpusingreminders_Click},
+        {QStringLiteral("toolclose"), &MainWindow::menuclose_Click},
+    };
+    for (const auto& [name, handler] : dispatch) {
+        if (name == key) {
+            (this->*handler)();
+            return;
+        }
+    }
+}
+
+void MainWindow::menushowall_Click() {
+    BuildAllView();
+    m_tool[8]->setVisible(false);
+    m_tool[9]->setVisible(true);
+    m_menushowall->setVisible(false);
+    m_menushowweek->setVisible(true);
+}
+
+void MainWindow::menushowweek_Click() {
+    BuildUpcomingView();
+    m_tool[9]->setVisible(false);
+    m_tool[8]->setVisible(true);
+    m_menushowweek->setVisible(false);
+    m_menushowall->setVisible(true);
+}
+
+QWidget* MainWindow::openSecondary(QPointer<QWidget>& slot, const QString& objectName,
+                                   const QString& caption) {
+    if (!slot) {
+        slot = new PlaceholderWindow(objectName, caption, this);
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+void MainWindow::menuCalendar_Click() {
+    openSecondary(m_calendarWindow, QStringLiteral("calendar"), QStringLiteral("Calendar"));
+}
+
+void MainWindow::menustartup_Click() {
+    openSecondary(m_startupWindow, QStringLiteral("startup"), QStringLiteral("Startup List"));
+}
+
+void MainWindow::menuoptions_Click() {
+    PlaceholderWindow options(QStringLiteral("Options"), QStringLiteral("Options"), this);
+    options.exec();
+}
+
+void MainWindow::menuhelpabout_Click() {
+    if (!m_about)
+        m_about = std::make_unique<AboutForm>(m_services.help, this);
+    m_about->open();
+}
+
+void MainWindow::menuprintreminders_Click() {
+    PrintReminders();
+}
+
+void MainWindow::PrintReminders() {
+    m_services.messages.showMessage(this, QStringLiteral("Nudgewell"),
+                                    QStringLiteral("Printing is not available in this version."),
+                                    MessageBoxes::Icon::None);
+}
+
+void MainWindow::helponreminders_Click() {
+    m_services.help.ShowHelpContents();
+}
+
+void MainWindow::helpusingreminders_Click() {
+    m_services.help.ShowHelpTopic(201);
+}
+
+void MainWindow::menudelete_Click() {
+    DeleteSelected();
+}
+
+void MainWindow::menudeleteold_Click() {
+    PurgeOldOneTime();
+}
+
+void MainWindow::DeleteSelected() {
+    if (!m_services.messages.askYesNo(
+            this, QStringLiteral("Delete a Reminder"),
+            QStringLiteral("Do you want to delete the highlighted reminder?")))
+        return;
+    // With no record to delete the file stays exactly as it is.
+    if (m_currentRecord >= 1 && m_currentRecord <= m_store.count()) {
+        QString error;
+        if (!m_store.RewriteWithout(m_currentRecord, &error))
+            reportFailure(error);
+    }
+    if (m_store.count() == 0) {
+        m_reminderlist->hide();
+        m_tool[2]->setEnabled(false);
+        m_tool[3]->setEnabled(false);
+    } else if (m_currentRecord > m_store.count()) {
+        m_currentRecord = m_store.count();
+    }
+    LoadCurrentRecord();
+    RefreshActiveView();
+}
+
+void MainWindow::PurgeOldOneTime() {
+    if (!m_services.messages.askYesNo(
+            this, QStringLiteral("Delete a Reminder"),
+            QStringLiteral("Do you want to delete old one-time reminders?")))
+        return;
+    const QDate today = m_services.clock.today();
+    const QLocale locale = m_services.clock.locale();
+    QString error;
+    // A one-time reminder whose date cannot be read is kept: nothing says it has passed.
+    const bool ok = m_store.RewriteKeeping(
+        [&](const ReminderRecord& record) {
+            if (record.frequencyCode() != char(FrequencyCode::Once))
+                return true;
+            const QDate date = ParseStoredDate(record.dateText(), locale);
+            return !date.isValid() || date.daysTo(today) <= 0;
+        },
+        &error);
+    if (!ok)
+        reportFailure(error);
+    else if (m_store.count() > 0)
+        m_currentRecord = m_store.count();
+    if (m_store.count() == 0) {
+        m_reminderlist->hide();
+        m_tool[2]->setEnabled(false);
+        m_tool[3]->setEnabled(false);
+    }
+    LoadCurrentRecord();
+    RefreshActiveView();
+}
+
+} // namespace nudgewell

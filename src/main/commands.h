@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace nudgewell {
+
+// Help topics carried by the main window's menu items for context help.
+int menuHelpTopic(const QString& objectName);
+
+} // namespace nudgewell

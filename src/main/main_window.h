@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "data/date_patterns.h"
+#include "data/reminder_store.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
+class QToolBar;
+class QWindow;
+
+namespace nudgewell {
+
+class AboutForm;
+class Clock;
+class FileSystem;
+class HelpViewer;
+class MessageBoxes;
+class ReminderListModel;
+class ReminderTextBox;
+class SettingsStore;
+
+// What the main window needs from outside; tests hand in fakes.
+struct Services {
+    Clock& clock;
+    SettingsStore& settings;
+    MessageBoxes& messages;
+    HelpViewer& help;
+    FileSystem& files;
+    QString directory; // where reminder.dat and startup.dat live
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const Services& services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up steps. False when reminder.dat cannot be opened: the program ends.
+    bool startUp();
+    // Shows the window minimised, or normal and centred, as the settings say.
+    void showAsStored();
+
+    int recordCount() const { return m_store.count(); }
+    int currentRecord() const { return m_currentRecord; }
+    QString editorMode() const { return m_addOrEdit; }
+    bool isEditing() const;
+    double heightTwips() const { return m_heightTwips; }
+    double widthTwips() const { return m_widthTwips; }
+    DatePatterns datePatterns() const { return m_patterns; }
+    QString daysLabel() const { return m_daysChecked; }
+    void setDaysLabel(const QString& days) { m_daysChecked = days; }
+    QString mirrorDate() const { return m_labelDate; }
+    QString mirrorFrequency() const { return m_labelFrequency; }
+    QString mirrorShowYears() const { return m_labelShowYears; }
+
+    void setOuterSizeTwips(double height, double width);
+    void FitListsToWindow();
+    void CenterOnScreen();
+    void RefreshActiveView();
+    void BuildAllView();
+    void BuildUpcomingView();
+    void MatchSelectedLine(int row, bool upcoming);
+    void LoadCurrentRecord();
+    bool StoreCurrentRecord();
+    void DeleteSelected();
+    void PurgeOldOneTime();
+    void PrintReminders();
+    // Runs when the window becomes active again after another window of the program.
+    void handleActivation();
+
+    // Commands, by the names of the menu items that run them.
+    void menuadd_Click();
+    void menuedit_Click();
+    void menudelete_Click();
+    void menudeleteold_Click();
+    void menusave_Click();
+    void menucancel_Click();
+    void menushowall_Click();
+    void menushowweek_Click();
+    void menuCalendar_Click();
+    void menustartup_Click();
+    void menuoptions_Click();
+    void menuprintreminders_Click();
+    void menuhelpabout_Click();
+    void menuclose_Click();
+    void helponreminders_Click();
+    void helpusingreminders_Click();
+    void Toolbar1_ButtonClick(const QString& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createLists();
+    void createEditPanel();
+    void layoutControls();
+
+    void reportFailure(const QString& reason);
+    void showList(bool upcoming, bool visible);
+    void setListCommandsEnabled(bool hasLines);
+    void enterEditingState();
+    void enterBrowsingState();
+    void restoreView();
+    void moveEmptyLabels(double topTwips);
+    void SaveWindowSize();
+    void onFocusWindowChanged(QWindow* window);
+    QWidget* openSecondary(QPointer<QWidget>& slot, const QString& objectName,
+                           const QString& caption);
+
+    Services m_services;
+    ReminderStore m_store;
+
+    // The main window's record state.
+    int m_currentRecord = 0;
+    int m_editRecord = 0; // the record the open editor works on; nothing else moves it
+    bool m_editFromUpcoming = true;
+    QString m_addOrEdit;
+    QString m_labelDate;
+    QString m_labelFrequency;
+    QString m_labelShowYears;
+    QString m_labelReminder;
+    QString m_daysChecked;
+    DatePatterns m_patterns;
+
+    double m_heightTwips = 5655;
+    double m_widthTwips = 8900;
+    bool m_startMinimized = false;
+    bool m_fitting = false;
+    bool m_closed = false;
+    QWindow* m_lastFocusWindow = nullptr;
+    bool m_activatedOnce = false;
+
+    QWidget* m_client = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_lblShowDate1 = nullptr;
+    QLabel* m_lblShowDate2 = nullptr;
+    QListView* m_reminderlist = nullptr;
+    QListView* m_reminderlist2 = nullptr;
+    ReminderListModel* m_upcomingModel = nullptr;
+    ReminderListModel* m_allModel = nullptr;
+    QLabel* m_labelNoRemindersAll = nullptr;
+    QLabel* m_labelNoRemindersWeek = nullptr;
+    double m_emptyLabelTop = 2040;
+
+    QFrame* m_frame1 = nullptr;
+    ReminderTextBox* m_txtreminder = nullptr;
+    QComboBox* m_typelist = nullptr;
+    QComboBox* m_yearlist = nullptr;
+    QCalendarWidget* m_calendar2 = nullptr;
+
+    QMenu* m_menufile = nullptr;
+    QMenu* m_menureminder1 = nullptr;
+    QMenu* m_menureminder2 = nullptr;
+    QMenu* m_menuhelp = nullptr;
+    QAction* m_menuCalendar = nullptr;
+    QAction* m_menustartup = nullptr;
+    QAction* m_menushowall = nullptr;
+    QAction* m_menushowweek = nullptr;
+    QAction* m_menuoptions = nullptr;
+    QAction* m_menuprintreminders = nullptr;
+    QAction* m_menuclose = nullptr;
+    QAction* m_menuadd = nullptr;
+    QAction* m_menuedit = nullptr;
+    QAction* m_menudelete = nullptr;
+    QAction* m_menudeleteold = nullptr;
+    QAction* m_menusave = nullptr;
+    QAction* m_menucancel = nullptr;
+    QAction* m_helponreminders = nullptr;
+    QAction* m_helpusingreminders = nullptr;
+    QAction* m_menuhelpabout = nullptr;
+
+    // Toolbar positions 1..17; separators included.
+    QAction* m_tool[18] = {};
+
+    QPointer<QWidget> m_calendarWindow;
+    QPointer<QWidget> m_startupWindow;
+    std::unique_ptr<AboutForm> m_about;
+};
+
+} // namespace nudgewell

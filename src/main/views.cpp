@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "main/views.h"
+
+#include "data/settings.h"
+#include "main/main_window.h"
+#include "main/twips.h"
+#include "platform/clock.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListView>
+
+namespace nudgewell {
+
+void ReminderListModel::setLines(std::vector<ListLine> lines) {
+    beginResetModel();
+    m_lines = std::move(lines);
+    endResetModel();
+}
+
+int ReminderListModel::recordAt(int row) const {
+    return row >= 0 && row < int(m_lines.size()) ? m_lines[row].record : 0;
+}
+
+int ReminderListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_lines.size());
+}
+
+QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(m_lines.size()))
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return m_lines[index.row()].text;
+    return {};
+}
+
+namespace {
+
+QLabel* makeEmptyLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPointSize(12);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    label->setPalette(palette);
+    return label;
+}
+
+} // namespace
+
+void MainWindow::createLists() {
+    auto makeList = [this](const char* name, const QString& accessible, ReminderListModel*& model) {
+        auto* list = new QListView(m_client);
+        list->setObjectName(QLatin1String(name));
+        list->setAccessibleName(accessible);
+        list->setUniformItemSizes(true);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        model = new ReminderListModel(list);
+        list->setModel(model);
+        placeInTwips(list, 120, 1080, 8600, 3765);
+        list->hide();
+        connect(list, &QListView::doubleClicked, this, [this] { menuedit_Click(); });
+        return list;
+    };
+    m_reminderlist =
+        makeList("reminderlist", QStringLiteral("Upcoming reminders"), m_upcomingModel);
+    m_reminderlist2 = makeList("reminderlist2", QStringLiteral("All reminders"), m_allModel);
+    connect(m_reminderlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid())
+                    MatchSelectedLine(index.row(), true);
+            });
+    connect(m_reminderlist2->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (index.isValid())
+                    MatchSelectedLine(index.row(), false);
+            });
+
+    m_labelNoRemindersAll = makeEmptyLabel(m_client, "LabelNoRemindersAll",
+                                           QStringLiteral("You have no reminders saved!"));
+    placeInTwips(m_labelNoRemindersAll, 2160, 2040, 3630, 300);
+    m_labelNoRemindersWeek = makeEmptyLabel(m_client, "LabelNoRemindersWeek",
+                                            QStringLiteral("You have no upcoming reminders!"));
+    placeInTwips(m_labelNoRemindersWeek, 1560, 2040, 5160, 300);
+    m_labelNoRemindersAll->hide();
+    m_labelNoRemindersWeek->hide();
+}
+
+void MainWindow::setListCommandsEnabled(bool hasLines) {
+    m_tool[6]->setEnabled(hasLines);
+    m_menuprintreminders->setVisible(hasLines);
+    m_tool[2]->setEnabled(hasLines);
+    m_tool[3]->setEnabled(hasLines);
+}
+
+void MainWindow::BuildAllView() {
+    std::vector<ReminderRecord> records;
+    QString error;
+    if (!m_store.readAll(&records, &error))
+        reportFailure(error);
+    m_allModel->setLines(
+        buildAllLines(records, ViewContext::make(m_services.clock.today(), m_patterns.order,
+                                                 m_services.clock.locale())));
+    const bool hasLines = m_allModel->rowCount() > 0;
+    m_reminderlist->hide();
+    m_reminderlist2->setVisible(hasLines);
+    m_labelNoRemindersWeek->hide();
+    m_labelNoRemindersAll->setVisible(!hasLines);
+    setListCommandsEnabled(hasLines);
+    if (hasLines)
+        m_reminderlist2->setCurrentIndex(m_allModel->index(0));
+    setWindowTitle(QStringLiteral("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
+}
+
+void MainWindow::BuildUpcomingView() {
+    std::vector<ReminderRecord> records;
+    QString error;
+    if (!m_store.readAll(&records, &error))
+        reportFailure(error);
+    m_upcomingModel->setLines(buildUpcomingLines(
+        records,
+        ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale()),
+        daysCheckedOrDefault(m_daysChecked)));
+    const bool hasLines = m_upcomingModel->rowCount() > 0;
+    m_reminderlist2->hide();
+    m_reminderlist->setVisible(hasLines);
+    m_labelNoRemindersAll->hide();
+    m_labelNoRemindersWeek->setVisible(!hasLines);
+    setListCommandsEnabled(hasLines);
+    if (hasLines)
+        m_reminderlist->setCurrentIndex(m_upcomingModel->index(0));
+    m_tool[8]->setVisible(true);
+    m_tool[9]->setVisible(false);
+}
+
+void MainWindow::MatchSelectedLine(int row, bool upcoming) {
+    const ReminderListModel* model = upcoming ? m_upcomingModel : m_allModel;
+    const int record = model->recordAt(row);
+    if (record < 1)
+        return;
+    // The line keeps the number of its record, so equal texts never stand for each other.
+    m_labelReminder = model->lines()[row].text.mid(23, 55);
+    m_currentRecord = record;
+    LoadCurrentRecord();
+}
+
+} // namespace nudgewell

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QFile;
+
+namespace nudgewell {
+
+// Every disk step the record files take, one virtual call each, so that a test can make any
+// single step fail. Each returns false and fills *error with the system's reason on failure.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens for reading and writing, creating the file when missing.
+    virtual bool openReadWrite(QFile& file, QString* error);
+    // Creates (or truncates) a file for writing.
+    virtual bool create(QFile& file, QString* error);
+    virtual bool read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error);
+    virtual bool write(QFile& file, qint64 offset, const QByteArray& data, QString* error);
+    // Pushes written data to the disk (flush and fsync).
+    virtual bool flush(QFile& file, QString* error);
+    // Replaces `to` with `from` in one atomic step.
+    virtual bool rename(const QString& from, const QString& to, QString* error);
+    virtual bool remove(const QString& path, QString* error);
+    // Makes a rename in `directory` durable.
+    virtual bool syncDirectory(const QString& directory, QString* error);
+
+    static FileSystem& real();
+};
+
+} // namespace nudgewell

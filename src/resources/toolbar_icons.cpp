@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "resources/toolbar_icons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace nudgewell {
+
+namespace {
+
+const QColor kInk(40, 50, 70);
+const QColor kPaper(250, 250, 245);
+const QColor kBlue(40, 100, 190);
+const QColor kRed(200, 40, 40);
+const QColor kGreen(40, 140, 60);
+
+void page(QPainter& p) {
+    p.setPen(QPen(kInk, 1.5));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(5, 3, 13, 18));
+}
+
+void draw(QPainter& p, int image) {
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (image) {
+    case 1: // new: a page with a plus
+        page(p);
+        p.setPen(QPen(kGreen, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(15, 14), QPointF(15, 22));
+        p.drawLine(QPointF(11, 18), QPointF(19, 18));
+        break;
+    case 2: // edit: a pencil across a page
+        page(p);
+        p.setPen(QPen(kBlue, 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9, 18), QPointF(20, 6));
+        p.setPen(QPen(kInk, 1.5));
+        p.drawLine(QPointF(7, 20), QPointF(9, 18));
+        break;
+    case 3: // delete: a red cross on a page
+        page(p);
+        p.setPen(QPen(kRed, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8, 8), QPointF(16, 17));
+        p.drawLine(QPointF(16, 8), QPointF(8, 17));
+        break;
+    case 4: // save: a disk
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kBlue);
+        p.drawRoundedRect(QRectF(3, 3, 18, 18), 2, 2);
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.drawRect(QRectF(6, 14, 12, 7));
+        break;
+    case 5: // cancel: a circle with a bar
+        p.setPen(QPen(kRed, 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(4, 4, 16, 16));
+        p.drawLine(QPointF(7, 17), QPointF(17, 7));
+        break;
+    case 6: // print: a printer
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(7, 3, 10, 7));
+        p.setBrush(QColor(150, 155, 165));
+        p.drawRoundedRect(QRectF(3, 9, 18, 9), 2, 2);
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(7, 15, 10, 6));
+        break;
+    case 7: // show upcoming: a week strip with today marked
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(2.5, 6, 19, 13));
+        p.setBrush(kBlue);
+        p.drawRect(QRectF(2.5, 6, 19, 4));
+        p.setPen(Qt::NoPen);
+        p.setBrush(kRed);
+        p.drawRect(QRectF(4, 12, 4, 5));
+        p.setBrush(kInk);
+        for (int i = 0; i < 3; ++i)
+            p.drawRect(QRectF(10 + i * 3.7, 12, 2.4, 5));
+        break;
+    case 8: // show all: a list
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(3, 3, 18, 18));
+        p.setPen(QPen(kBlue, 2));
+        for (int i = 0; i < 4; ++i)
+            p.drawLine(QPointF(6, 7.5 + i * 3.5), QPointF(18, 7.5 + i * 3.5));
+        break;
+    case 9: { // start-up list: a clock over lines
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawEllipse(QRectF(3, 3, 18, 18));
+        p.setPen(QPen(kRed, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(12, 12), QPointF(12, 6));
+        p.drawLine(QPointF(12, 12), QPointF(16, 14));
+        break;
+    }
+    case 10: // calendar: a month grid
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(3, 4, 18, 17));
+        p.setBrush(kRed);
+        p.drawRect(QRectF(3, 4, 18, 5));
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 4; ++c)
+                p.drawRect(QRectF(5 + c * 4, 10.5 + r * 3.5, 2, 2));
+        }
+        break;
+    case 11: { // options: sliders
+        p.setPen(QPen(kInk, 1.5));
+        for (int i = 0; i < 3; ++i)
+            p.drawLine(QPointF(4, 6 + i * 6), QPointF(20, 6 + i * 6));
+        p.setBrush(kBlue);
+        const double knobs[3] = {14, 7, 16};
+        for (int i = 0; i < 3; ++i)
+            p.drawRect(QRectF(knobs[i] - 2, 3.5 + i * 6, 4, 5));
+        break;
+    }
+    case 12: { // help: a question mark
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlue);
+        p.drawEllipse(QRectF(2, 2, 20, 20));
+        QFont font(QStringLiteral("Sans Serif"));
+        font.setPixelSize(16);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(2, 2, 20, 20), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    case 13: // exit: a door with an arrow
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(QColor(190, 140, 90));
+        p.drawRect(QRectF(4, 3, 10, 18));
+        p.setPen(QPen(kRed, 2.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(11, 12), QPointF(21, 12));
+        p.drawLine(QPointF(21, 12), QPointF(17.5, 8.5));
+        p.drawLine(QPointF(21, 12), QPointF(17.5, 15.5));
+        break;
+    default:
+        break;
+    }
+}
+
+QPixmap render(int image, int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.scale(size / 24.0, size / 24.0);
+    draw(painter, image);
+    return pixmap;
+}
+
+} // namespace
+
+QIcon toolbarIcon(int image) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48})
+        icon.addPixmap(render(image, size));
+    return icon;
+}
+
+QPixmap logoPixmap(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 24.0, size / 24.0);
+    // A bell over a calendar page.
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(kPaper);
+    p.drawRoundedRect(QRectF(2, 5, 20, 17), 2, 2);
+    p.setBrush(kRed);
+    p.drawRect(QRectF(2, 5, 20, 4));
+    QPainterPath bell;
+    bell.moveTo(12, 10);
+    bell.cubicTo(8, 10, 8, 14, 8, 17);
+    bell.lineTo(16, 17);
+    bell.cubicTo(16, 14, 16, 10, 12, 10);
+    p.setBrush(QColor(230, 180, 40));
+    p.drawPath(bell);
+    p.drawEllipse(QRectF(11, 17, 2, 2));
+    return pixmap;
+}
+
+} // namespace nudgewell

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace nudgewell::test {
+
+// A clock stopped at one moment, in one locale.
+class FakeClock final : public Clock {
+public:
+    FakeClock(const QDateTime& now, const QLocale& locale) : m_now(now), m_locale(locale) {}
+    QDateTime now() const override { return m_now; }
+    QLocale locale() const override { return m_locale; }
+    void set(const QDateTime& now) { m_now = now; }
+    void setLocale(const QLocale& locale) { m_locale = locale; }
+
+private:
+    QDateTime m_now;
+    QLocale m_locale;
+};
+
+// The real file system, except that the step named by failAt fails once with a made-up
+// reason ("injected failure").
+class FailingFileSystem final : public FileSystem {
+public:
+    enum class Step { None, Open, Create, Read, Write, Flush, Rename, Remove, SyncDirectory };
+
+    Step failAt = Step::None;
+    // Fail only the n-th call of that step (1 = the first).
+    int failOnCall = 1;
+
+    bool openReadWrite(QFile& file, QString* error) override;
+    bool create(QFile& file, QString* error) override;
+    bool read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error) override;
+    bool write(QFile& file, qint64 offset, const QByteArray& data, QString* error) override;
+    bool flush(QFile& file, QString* error) override;
+    bool rename(const QString& from, const QString& to, QString* error) override;
+    bool remove(const QString& path, QString* error) override;
+    bool syncDirectory(const QString& directory, QString* error) override;
+
+private:
+    bool injected(Step step, QString* error);
+    int m_calls = 0;
+};
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// A 70-byte record from its fields, the text padded to 55.
+QByteArray recordBytes(const QString& text, char flag, char code, const QString& date,
+                       const QByteArray& reserved = QByteArray(3, '\0'));
+
+} // namespace nudgewell::test
