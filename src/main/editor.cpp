@@ -57,6 +57,11 @@ void ReminderTextBox::focusInEvent(QFocusEvent* event) {
     setSelection(0, qMin<int>(45, text().size()));
 }
 
+void ReminderTextBox::focusForTyping() {
+    setFocus();
+    setSelection(0, qMin<int>(45, text().size()));
+}
+
 void MainWindow::createEditPanel() {
     m_frame1 = new QFrame(m_client);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
@@ -215,7 +220,7 @@ void MainWindow::menuadd_Click() {
     enterEditingState();
     m_typelist->setCurrentIndex(0);
     m_yearlist->setCurrentIndex(0);
-    m_txtreminder->setFocus();
+    m_txtreminder->focusForTyping();
 }
 
 void MainWindow::menuedit_Click() {
@@ -238,7 +243,7 @@ void MainWindow::menuedit_Click() {
     const bool inRange =
         stored.isValid() && stored >= kFirstCalendarDay && stored <= kLastCalendarDay;
     m_calendar2->setSelectedDate(inRange ? stored : m_services.clock.today());
-    m_txtreminder->setFocus();
+    m_txtreminder->focusForTyping();
 }
 
 bool MainWindow::StoreCurrentRecord() {

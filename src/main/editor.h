@@ -12,6 +12,8 @@ class ReminderTextBox final : public QLineEdit {
 
 public:
     explicit ReminderTextBox(QWidget* parent = nullptr);
+    // Takes the focus with the first 45 characters selected, also when it had it already.
+    void focusForTyping();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <deque>
 #include <memory>
@@ -70,8 +71,14 @@ struct WindowFixture {
         window = std::make_unique<MainWindow>(
             Services{clock, settings, messages, help, files, dir.path()});
         started = window->startUp();
-        if (show && started)
+        if (show && started) {
             window->showAsStored();
+            // The first activation rebuilds the view; let it happen before the test acts.
+            if (!window->isMinimized()) {
+                window->activateWindow();
+                started = QTest::qWaitForWindowActive(window.get());
+            }
+        }
         return *window;
     }
 
