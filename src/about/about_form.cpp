@@ -38,10 +38,11 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
         QStringLiteral("Reminders for the days ahead. Free software under the GPL."), this);
     notice->setObjectName(QStringLiteral("lblNotice"));
     placeInTwips(notice, 1560, 1140, 5700, 300);
+    notice->setWordWrap(true);
 
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame2"));
-    placeInTwips(frame, 360, 2400, 6780, 900);
+    placeInTwips(frame, 360, 3300, 6780, 900);
     auto* ok = new QPushButton(QStringLiteral("&OK"), frame);
     ok->setObjectName(QStringLiteral("butAboutOKR"));
     ok->setDefault(true);

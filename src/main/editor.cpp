@@ -71,7 +71,7 @@ void MainWindow::createEditPanel() {
 
     auto* lblReminder = new QLabel(QStringLiteral("Reminder:"), m_frame1);
     lblReminder->setObjectName(QStringLiteral("LblReminder"));
-    placeInTwips(lblReminder, 240, 270, 1000, 285);
+    placeInTwips(lblReminder, 240, 240, 1040, 285);
     m_txtreminder = new ReminderTextBox(m_frame1);
     m_txtreminder->setObjectName(QStringLiteral("txtreminder"));
     m_txtreminder->setAccessibleName(QStringLiteral("Reminder"));
@@ -80,7 +80,7 @@ void MainWindow::createEditPanel() {
 
     auto* lblFrequency = new QLabel(QStringLiteral("Frequency:"), m_frame1);
     lblFrequency->setObjectName(QStringLiteral("LblFrequency"));
-    placeInTwips(lblFrequency, 240, 760, 1000, 285);
+    placeInTwips(lblFrequency, 240, 740, 1040, 315);
     m_typelist = new QComboBox(m_frame1);
     m_typelist->setObjectName(QStringLiteral("typelist"));
     m_typelist->setAccessibleName(QStringLiteral("Frequency"));
@@ -91,7 +91,9 @@ void MainWindow::createEditPanel() {
 
     auto* lblShowYears = new QLabel(QStringLiteral("Show years?"), m_frame1);
     lblShowYears->setObjectName(QStringLiteral("LblShowYears"));
-    placeInTwips(lblShowYears, 6000, 760, 1080, 285);
+    // Right-aligned up to the combo box, so that a wider font does not cut the question.
+    lblShowYears->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    placeInTwips(lblShowYears, 5400, 740, 1620, 315);
     m_yearlist = new QComboBox(m_frame1);
     m_yearlist->setObjectName(QStringLiteral("yearlist"));
     m_yearlist->setAccessibleName(QStringLiteral("Show years"));
@@ -224,7 +226,9 @@ void MainWindow::menuadd_Click() {
 }
 
 void MainWindow::menuedit_Click() {
-    if (isEditing())
+    // With no record to edit (an empty file, or just after a new one was cancelled) a Save
+    // would write where no record is.
+    if (isEditing() || m_currentRecord < 1 || m_currentRecord > m_store.count())
         return;
     m_addOrEdit = QStringLiteral("edit");
     m_editRecord = m_currentRecord;

@@ -134,7 +134,6 @@ private:
     QString m_labelDate;
     QString m_labelFrequency;
     QString m_labelShowYears;
-    QString m_labelReminder;
     QString m_daysChecked;
     DatePatterns m_patterns;
 

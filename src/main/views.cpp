@@ -31,6 +31,8 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return m_lines[index.row()].text;
+    if (role == Qt::SizeHintRole && m_rowSize.isValid())
+        return m_rowSize;
     return {};
 }
 
@@ -49,6 +51,21 @@ QLabel* makeEmptyLabel(QWidget* parent, const char* name, const QString& text) {
     return label;
 }
 
+// The lines keep the stored text with its trailing blanks, so the years stand far right:
+// the list scrolls sideways instead of eliding them. Measuring every line would cost more
+// than the build, so the width is that of the longest possible line.
+void fitRows(QListView* list, ReminderListModel* model) {
+    if (model->rowCount() == 0)
+        return;
+    model->setRowSize({});
+    const int height = list->sizeHintForRow(0);
+    const QFontMetrics metrics(list->font());
+    const int width = 3 * 80 + metrics.horizontalAdvance(QString(55, u'x')) +
+                      metrics.horizontalAdvance(QStringLiteral(" ... 10000 years")) + 8;
+    model->setRowSize(QSize(width, height));
+    list->doItemsLayout();
+}
+
 } // namespace
 
 void MainWindow::createLists() {
@@ -60,6 +77,7 @@ void MainWindow::createLists() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        list->setTextElideMode(Qt::ElideNone);
         model = new ReminderListModel(list);
         list->setModel(model);
         placeInTwips(list, 120, 1080, 8600, 3765);
@@ -106,6 +124,7 @@ void MainWindow::BuildAllView() {
     m_allModel->setLines(
         buildAllLines(records, ViewContext::make(m_services.clock.today(), m_patterns.order,
                                                  m_services.clock.locale())));
+    fitRows(m_reminderlist2, m_allModel);
     const bool hasLines = m_allModel->rowCount() > 0;
     m_reminderlist->hide();
     m_reminderlist2->setVisible(hasLines);
@@ -126,6 +145,7 @@ void MainWindow::BuildUpcomingView() {
         records,
         ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale()),
         daysCheckedOrDefault(m_daysChecked)));
+    fitRows(m_reminderlist, m_upcomingModel);
     const bool hasLines = m_upcomingModel->rowCount() > 0;
     m_reminderlist2->hide();
     m_reminderlist->setVisible(hasLines);
@@ -144,7 +164,6 @@ void MainWindow::MatchSelectedLine(int row, bool upcoming) {
     if (record < 1)
         return;
     // The line keeps the number of its record, so equal texts never stand for each other.
-    m_labelReminder = model->lines()[row].text.mid(23, 55);
     m_currentRecord = record;
     LoadCurrentRecord();
 }

@@ -4,6 +4,7 @@
 #include "data/view_lines.h"
 
 #include <QAbstractListModel>
+#include <QSize>
 
 #include <vector>
 
@@ -20,12 +21,15 @@ public:
     void setLines(std::vector<ListLine> lines);
     const std::vector<ListLine>& lines() const { return m_lines; }
     int recordAt(int row) const;
+    // One size for every row, wide enough for the padded text and the years.
+    void setRowSize(const QSize& size) { m_rowSize = size; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
     std::vector<ListLine> m_lines;
+    QSize m_rowSize;
 };
 
 } // namespace nudgewell

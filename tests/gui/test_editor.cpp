@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextCharFormat>
@@ -91,6 +92,16 @@ void TestEditor::newThenSaveAppendsTheRecord() {
     // The placeholder is on disk at once.
     QCOMPARE(f.reminderBytes(), before + recordBytes("", 'X', 'O', "12/06/2026"));
     checkState(f, true);
+    QCOMPARE(f.find<QLabel>("LblReminder")->text(), QString("Reminder:"));
+    QCOMPARE(f.find<QLabel>("LblFrequency")->text(), QString("Frequency:"));
+    QCOMPARE(f.find<QLabel>("LblShowYears")->text(), QString("Show years?"));
+    QStringList items;
+    for (const char* name : {"typelist", "yearlist"}) {
+        for (int i = 0; i < f.find<QComboBox>(name)->count(); ++i)
+            items << f.find<QComboBox>(name)->itemText(i);
+    }
+    QCOMPARE(items, QStringList({"Once", "Weekly", "Monthly", "Yearly", "No", "Yes"}));
+    QCOMPARE(f.find<QCalendarWidget>("Calendar2")->minimumDate(), QDate(1753, 1, 1));
     QTest::keyClicks(QApplication::focusWidget(), "Dentist at nine");
     auto* type = f.find<QComboBox>("typelist");
     type->setCurrentIndex(3);
@@ -119,6 +130,10 @@ void TestEditor::newThenCancelRemovesOnlyThePlaceholder() {
         QCOMPARE(f.reminderBytes().size(), 0);
     }
     const QByteArray before = f.reminderBytes();
+    if (records.isEmpty()) { // nothing to edit
+        press(f, Qt::Key_F7);
+        QVERIFY(!f.window->isEditing());
+    }
     press(f, Qt::Key_F5);
     QCOMPARE(f.reminderBytes().size(), before.size() + 70);
     QTest::keyClicks(QApplication::focusWidget(), "never mind");
@@ -126,6 +141,8 @@ void TestEditor::newThenCancelRemovesOnlyThePlaceholder() {
     QCOMPARE(f.reminderBytes(), before);
     QCOMPARE(f.window->recordCount(), int(records.size()));
     QCOMPARE(f.window->currentRecord(), int(records.size()) + 1);
+    press(f, Qt::Key_F7); // the cancelled record is gone: nothing to edit
+    QVERIFY(!f.window->isEditing());
     QVERIFY(!QFile::exists(f.path("reminder.tmp")));
     QVERIFY(!f.action("tooledit")->isEnabled());
     QVERIFY(!f.action("tooldelete")->isEnabled());
