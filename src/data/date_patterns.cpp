@@ -131,7 +131,13 @@ QString longTimeText(const QTime& time, const QLocale& locale) {
             continue;
         kept += c;
     }
-    QString text = locale.toString(time, kept.simplified());
+    // Some locales wrap the zone in brackets or set it off with a comma ("H:mm:ss (t)",
+    // "HH:mm:ss, t"); those must go with it.
+    kept.remove(QLatin1String("()")).remove(QLatin1String("[]"));
+    kept = kept.simplified();
+    while (kept.endsWith(QLatin1Char(',')))
+        kept = kept.chopped(1).trimmed();
+    QString text = locale.toString(time, kept);
     // Newer locale data puts a narrow no-break space before AM/PM; the files are 8-bit.
     text.replace(QChar(0x202F), QLatin1Char(' '));
     return text.trimmed();

@@ -72,7 +72,10 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::onFocusWindowChanged);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The children go after this object: no focus change may reach its handlers then.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void MainWindow::createActions() {
     auto make = [this](const char* name, const QString& caption, const QKeySequence& keys,
