@@ -145,11 +145,19 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
             *error = QStringLiteral("Record %1 of %2 cannot be written.").arg(n).arg(path());
         return false;
     }
-    if (!m_files.write(m_file, qint64(n - 1) * ReminderRecord::Size, record.bytes(), error) ||
-        !m_files.flush(m_file, error)) {
-        // A torn append must not become a record at the next start.
-        if (n == m_count + 1 && m_file.size() > qint64(m_count) * ReminderRecord::Size)
+    const qint64 offset = qint64(n - 1) * ReminderRecord::Size;
+    QByteArray previous;
+    if (n <= m_count && !m_files.read(m_file, offset, ReminderRecord::Size, &previous, error))
+        return false;
+    if (!m_files.write(m_file, offset, record.bytes(), error) || !m_files.flush(m_file, error)) {
+        // Put back what a torn write may have changed; a torn append must not become a
+        // record at the next start.
+        if (n <= m_count) {
+            if (m_file.seek(offset) && m_file.write(previous) == previous.size())
+                m_file.flush();
+        } else if (m_file.size() > qint64(m_count) * ReminderRecord::Size) {
             m_file.resize(qint64(m_count) * ReminderRecord::Size);
+        }
         return false;
     }
     if (n == m_count + 1)
