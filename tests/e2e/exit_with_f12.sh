@@ -32,6 +32,8 @@ chmod 700 "$work/runtime"
 cd "$work/run"
 env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
     XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+    UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
     "$binary" >"$work/app.log" 2>&1 &
 app_pid=$!
 
@@ -48,7 +50,7 @@ for _ in 1 2 3 4 5; do
     done
 done
 kill -0 "$app_pid" 2>/dev/null && fail "F12 did not end the program"
-wait "$app_pid" || fail "the program exited with status $?"
+wait "$app_pid" || fail "the program exited with status $?: $(tail -n 20 "$work/app.log")"
 app_pid=
 
 expected_reminder=$(printf 'Christmas Day%42s\0\0\0XY12/25/2001' '' | od -An -tx1)
