@@ -61,7 +61,9 @@ void AboutForm::open() {
     if (!m_placed) {
         m_placed = true;
         // Centred with the height it has now; only then does it take its final height.
-        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QScreen* screen = parentWidget() && parentWidget()->screen()
+                                    ? parentWidget()->screen()
+                                    : QGuiApplication::primaryScreen();
         if (screen) {
             const QRect area = screen->geometry();
             move(area.left() + (area.width() - width()) / 2,

@@ -11,14 +11,6 @@
 
 namespace nudgewell {
 
-namespace {
-
-void putField(char* dst, int width, const QByteArray& value) {
-    const int n = qMin<int>(width, value.size());
-    std::memcpy(dst, value.constData(), n);
-    std::memset(dst + n, ' ', width - n);
-}
-
 QString trimBlanks(const QString& s) {
     qsizetype begin = 0;
     qsizetype end = s.size();
@@ -27,6 +19,14 @@ QString trimBlanks(const QString& s) {
     while (end > begin && s[end - 1] == QLatin1Char(' '))
         --end;
     return s.mid(begin, end - begin);
+}
+
+namespace {
+
+void putField(char* dst, int width, const QByteArray& value) {
+    const int n = qMin<int>(width, value.size());
+    std::memcpy(dst, value.constData(), n);
+    std::memset(dst + n, ' ', width - n);
 }
 
 } // namespace
@@ -224,10 +224,8 @@ bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString
     if (!Open(error))
         return false;
     m_count = newCount;
-    if (!synced && error) {
+    if (!synced && error)
         *error = syncError;
-        return false;
-    }
     return true;
 }
 

@@ -52,12 +52,16 @@ private:
     std::array<char, Size> m_bytes;
 };
 
+// Removes the blanks around a text field; other white space is part of the text.
+QString trimBlanks(const QString& text);
+
 // Length / record length to the nearest whole number, halves to the even neighbour.
 qint64 CountFromLength(qint64 length, int recordLength);
 
 // reminder.dat in a folder, held open for the life of the main window. Records count from 1.
 // Every operation that touches the disk returns false with the system's reason on failure,
-// and leaves the file and the record count as they were.
+// and leaves the file and the record count as they were. A rewrite that took place but
+// whose folder could not be flushed to disk returns true with the reason in *error.
 class ReminderStore {
 public:
     explicit ReminderStore(const QString& directory);

@@ -144,7 +144,8 @@ void MainWindow::DeleteSelected() {
     // With no record to delete the file stays exactly as it is.
     if (m_currentRecord >= 1 && m_currentRecord <= m_store.count()) {
         QString error;
-        if (!m_store.RewriteWithout(m_currentRecord, &error))
+        m_store.RewriteWithout(m_currentRecord, &error);
+        if (!error.isEmpty())
             reportFailure(error);
     }
     if (m_store.count() == 0) {
@@ -175,9 +176,9 @@ void MainWindow::PurgeOldOneTime() {
             return !date.isValid() || date.daysTo(today) <= 0;
         },
         &error);
-    if (!ok)
+    if (!error.isEmpty())
         reportFailure(error);
-    else if (m_store.count() > 0)
+    if (ok && m_store.count() > 0)
         m_currentRecord = m_store.count();
     if (m_store.count() == 0) {
         m_reminderlist->hide();

@@ -28,7 +28,7 @@ public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
         for (QChar c : input) {
-            if (!isCp1252(c) || c.unicode() < 0x20)
+            if (!isCp1252(c))
                 return Invalid;
         }
         return Acceptable;
@@ -196,6 +196,16 @@ void MainWindow::restoreView() {
         m_reminderlist2->show();
         BuildAllView();
     }
+    focusView();
+}
+
+void MainWindow::focusView() {
+    // Keys typed after Save or Cancel belong to the list, not to the hidden text box.
+    QListView* list = m_editFromUpcoming ? m_reminderlist : m_reminderlist2;
+    if (list->isVisible())
+        list->setFocus();
+    else
+        setFocus();
 }
 
 void MainWindow::menuadd_Click() {
@@ -235,7 +245,7 @@ void MainWindow::menuedit_Click() {
     moveEmptyLabels(7000);
     m_frame1->show();
     enterEditingState();
-    m_txtreminder->setText(m_txtreminder->text().trimmed());
+    m_txtreminder->setText(trimBlanks(m_txtreminder->text()));
     m_yearlist->setCurrentIndex(m_labelShowYears == QLatin1String("A") ? 1 : 0);
     static const QStringList letters = {QStringLiteral("O"), QStringLiteral("W"),
                                         QStringLiteral("M"), QStringLiteral("Y")};
@@ -297,6 +307,8 @@ void MainWindow::menucancel_Click() {
     if (m_addOrEdit == QLatin1String("add")) {
         QString error;
         if (m_store.RewriteWithout(m_editRecord, &error)) {
+            if (!error.isEmpty())
+                reportFailure(error);
             if (m_store.count() == 0) {
                 m_reminderlist->hide();
                 m_reminderlist2->hide();
@@ -304,7 +316,10 @@ void MainWindow::menucancel_Click() {
             m_tool[2]->setEnabled(false);
             m_tool[3]->setEnabled(false);
         } else {
+            // The placeholder is still there: stay in the editor, where Cancel can be tried
+            // again or the reminder saved.
             reportFailure(error);
+            return;
         }
         m_currentRecord = m_editRecord;
     } else if (m_currentRecord > m_store.count()) {

@@ -128,7 +128,6 @@ void MainWindow::createActions() {
             const QString name = QLatin1String(key);
             action->setObjectName(name);
             action->setIcon(toolbarIcon(kToolSlots[position].image));
-            action->setText(QLatin1String(kToolSlots[position].accessibleName));
             connect(action, &QAction::triggered, this,
                     [this, name] { Toolbar1_ButtonClick(name); });
         } else {
@@ -194,8 +193,12 @@ void MainWindow::createToolBar() {
     m_toolbar->setFloatable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setIconSize(QSize(24, 24));
-    for (int position = 1; position <= 17; ++position)
+    for (int position = 1; position <= 17; ++position) {
         m_toolbar->addAction(m_tool[position]);
+        // The buttons carry no caption or tooltip, only a name for screen readers.
+        if (const char* name = kToolSlots[position].accessibleName)
+            m_toolbar->widgetForAction(m_tool[position])->setAccessibleName(QLatin1String(name));
+    }
     m_tool[4]->setVisible(false);
     m_tool[5]->setVisible(false);
     m_tool[9]->setVisible(false);
@@ -273,8 +276,9 @@ void MainWindow::showAsStored() {
         showMinimized();
         return;
     }
-    show();
+    // Placed before it is shown, so that it does not jump.
     CenterOnScreen();
+    show();
 }
 
 void MainWindow::setOuterSizeTwips(double height, double width) {
@@ -336,19 +340,16 @@ void MainWindow::FitListsToWindow() {
 void MainWindow::onFocusWindowChanged(QWindow* window) {
     if (!window)
         return; // the program lost the focus to another application
-    QWindow* previous = m_lastFocusWindow;
-    m_lastFocusWindow = window;
-    if (window != windowHandle())
-        return;
     // Only a return from one of the program's own windows counts, not one from a message
-    // box or another application.
-    bool fromForm = !m_activatedOnce;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != this && w->windowHandle() == previous && w->property("nudgewellForm").toBool())
-            fromForm = true;
+    // box or another application. The other window may be gone by the time the focus is
+    // back (a closed dialog), so remember what it was when it took the focus.
+    if (window != windowHandle()) {
+        const QWidget* widget = QWidget::find(window->winId());
+        m_returningFromForm = widget && widget->property("nudgewellForm").toBool();
+        return;
     }
-    if (fromForm) {
-        m_activatedOnce = true;
+    if (m_returningFromForm) {
+        m_returningFromForm = false;
         handleActivation();
     }
 }

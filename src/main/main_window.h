@@ -117,6 +117,7 @@ private:
     void enterEditingState();
     void enterBrowsingState();
     void restoreView();
+    void focusView();
     void moveEmptyLabels(double topTwips);
     void SaveWindowSize();
     void onFocusWindowChanged(QWindow* window);
@@ -142,8 +143,7 @@ private:
     bool m_startMinimized = false;
     bool m_fitting = false;
     bool m_closed = false;
-    QWindow* m_lastFocusWindow = nullptr;
-    bool m_activatedOnce = false;
+    bool m_returningFromForm = true; // the first activation counts too
 
     QWidget* m_client = nullptr;
     QToolBar* m_toolbar = nullptr;
@@ -155,7 +155,6 @@ private:
     ReminderListModel* m_allModel = nullptr;
     QLabel* m_labelNoRemindersAll = nullptr;
     QLabel* m_labelNoRemindersWeek = nullptr;
-    double m_emptyLabelTop = 2040;
 
     QFrame* m_frame1 = nullptr;
     ReminderTextBox* m_txtreminder = nullptr;

@@ -114,6 +114,9 @@ void MainWindow::setListCommandsEnabled(bool hasLines) {
     m_menuprintreminders->setVisible(hasLines);
     m_tool[2]->setEnabled(hasLines);
     m_tool[3]->setEnabled(hasLines);
+    // Edit and Delete act on the highlighted line; with none, there is nothing to act on.
+    m_menuedit->setEnabled(hasLines);
+    m_menudelete->setEnabled(hasLines);
 }
 
 void MainWindow::BuildAllView() {

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -21,6 +22,7 @@ private slots:
     void menuBarCaptionsAndShortcuts();
     void toolbarKeysInTheirPositions();
     void viewSwitchOffersTheOtherView();
+    void toolbarButtonsRunTheirCommands();
     void helpRequests();
     void secondaryWindowsOpenOnce();
     void aboutWindow();
@@ -109,7 +111,9 @@ void TestCommands::toolbarKeysInTheirPositions() {
         if (!keys[i].isEmpty()) {
             QCOMPARE(bar[i]->objectName(), keys[i]);
             QVERIFY2(!bar[i]->icon().isNull(), qPrintable(keys[i]));
-            QVERIFY2(!bar[i]->text().isEmpty(), "every button has a name to speak");
+            QWidget* button = f.find<QToolBar>("Toolbar1")->widgetForAction(bar[i]);
+            QVERIFY2(!button->accessibleName().isEmpty(), "every button has a name to speak");
+            QVERIFY(button->toolTip().isEmpty());
         }
     }
     // Show All and Show Upcoming carry images 8 and 7: the two must differ.
@@ -133,6 +137,30 @@ void TestCommands::viewSwitchOffersTheOtherView() {
     QVERIFY(f.action("menushowall")->isVisible());
     QVERIFY(!f.action("menushowweek")->isVisible());
     QVERIFY(!f.find<QListView>("reminderlist2")->isVisible());
+}
+
+void TestCommands::toolbarButtonsRunTheirCommands() {
+    WindowFixture f;
+    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
+    f.start();
+    f.action("tooladd")->trigger();
+    QCOMPARE(f.window->editorMode(), QString("add"));
+    QVERIFY(f.window->isEditing());
+    f.action("toolcancel")->trigger();
+    QVERIFY(!f.window->isEditing());
+    QCOMPARE(f.window->recordCount(), 1);
+    f.action("tooledit")->trigger();
+    QCOMPARE(f.window->editorMode(), QString("edit"));
+    QVERIFY(f.window->isEditing());
+    f.action("toolsave")->trigger();
+    QVERIFY(!f.window->isEditing());
+    f.messages.answers = {false};
+    f.action("tooldelete")->trigger();
+    QCOMPARE(f.messages.shown.back().text,
+             QString("Do you want to delete the highlighted reminder?"));
+    f.action("toolprint")->trigger();
+    QCOMPARE(int(f.messages.shown.size()), 2);
+    QVERIFY(!f.messages.shown.back().question);
 }
 
 void TestCommands::helpRequests() {

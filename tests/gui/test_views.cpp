@@ -2,6 +2,7 @@
 // The upcoming and all-reminders lists as the window shows them.
 #include "gui_fixture.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -115,6 +116,14 @@ void TestViews::selectionFindsTheRecordOfTheLine() {
     QCOMPARE(f.window->mirrorShowYears(), QString("A"));
     list->setCurrentIndex(list->model()->index(0, 0));
     QCOMPARE(f.window->currentRecord(), 1);
+
+    // A double-click edits the record of the line clicked.
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    QVERIFY(f.window->isEditing());
+    QCOMPARE(f.find<QComboBox>("typelist")->currentText(), QString("Weekly"));
+    f.window->menucancel_Click();
 
     f.window->menushowall_Click();
     auto* all = f.find<QListView>("reminderlist2");
