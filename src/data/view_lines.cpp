@@ -2,42 +2,92 @@
 #include "data/view_lines.h"
 
 #include <algorithm>
+#include <array>
 
 namespace nudgewell {
 
 namespace {
+
+// A date taken apart once. Every QDate field costs a calendar conversion, and the views ask
+// for them for every record on every day of the window.
+struct Day {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int weekday = 0; // 1 = Monday
+
+    explicit Day(const QDate& date) {
+        date.getDate(&year, &month, &day);
+        weekday = date.dayOfWeek();
+    }
+};
+
+bool occurs(char frequencyCode, const Day& stored, const Day& day) {
+    switch (frequencyCode) {
+    case 'W':
+        return stored.weekday == day.weekday;
+    case 'Y':
+        return stored.month == day.month && stored.day == day.day;
+    case 'O': // the century is not compared
+        return stored.month == day.month && stored.day == day.day &&
+               stored.year % 100 == day.year % 100;
+    case 'M':
+        return stored.day == day.day;
+    default:
+        return false;
+    }
+}
 
 void appendTwoDigits(QString& out, int n) {
     out += QChar(u'0' + (n / 10) % 10);
     out += QChar(u'0' + n % 10);
 }
 
-// The two-digit-year pattern, without going through the general formatter: the all view
-// formats every record.
-QString shortDateText(const QDate& date, DateOrder order) {
-    QString out;
-    out.reserve(8);
-    const bool dayFirst = order == DateOrder::DayFirst;
-    appendTwoDigits(out, dayFirst ? date.day() : date.month());
-    out += u'/';
-    appendTwoDigits(out, dayFirst ? date.month() : date.day());
-    out += u'/';
-    appendTwoDigits(out, date.year() % 100);
-    return out;
-}
+// Builds the lines of one view: the locale's weekday names are looked up once, and each line
+// is written into a single allocation.
+class LineWriter {
+public:
+    explicit LineWriter(const ViewContext& context) : m_context(context) {
+        for (int weekday = 1; weekday <= 7; ++weekday)
+            m_weekdays[weekday] = context.locale.dayName(weekday, QLocale::ShortFormat);
+    }
 
-QString linePrefix(const QDate& date, const ViewContext& context) {
-    return shortDateText(date, context.order) + QStringLiteral("   ") +
-           context.locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
-}
+    // The date in the two-digit-year pattern, three blanks and the weekday.
+    QString prefix(const Day& date) const {
+        QString out;
+        out.reserve(11 + m_weekdays[date.weekday].size());
+        const bool dayFirst = m_context.order == DateOrder::DayFirst;
+        appendTwoDigits(out, dayFirst ? date.day : date.month);
+        out += u'/';
+        appendTwoDigits(out, dayFirst ? date.month : date.day);
+        out += u'/';
+        appendTwoDigits(out, date.year % 100);
+        out += QLatin1String("   ");
+        out += m_weekdays[date.weekday];
+        return out;
+    }
 
-QString lineRest(const ReminderRecord& record, const QDate& stored, const ViewContext& context) {
-    const QString suffix =
-        stored.isValid() ? YearsSuffix(record.yearsFlag(), context.today.year(), stored.year())
-                         : QString();
-    return QLatin1Char('\t') + FrequencyWord(record.frequencyCode()) + QLatin1Char('\t') +
-           record.text() + suffix;
-}
+    // The prefix, then the frequency word, the 55 stored characters and the years.
+    QString line(QStringView prefix, const ReminderRecord& record, const QDate& stored) const {
+        const QString word = FrequencyWord(record.frequencyCode());
+        const QString suffix = stored.isValid() ? YearsSuffix(record.yearsFlag(),
+                                                              m_context.today.year(), stored.year())
+                                                : QString();
+        QString out;
+        out.reserve(prefix.size() + word.size() + ReminderRecord::TextLength + suffix.size() + 2);
+        out += prefix;
+        out += u'\t';
+        out += word;
+        out += u'\t';
+        out += record.text();
+        out += suffix;
+        return out;
+    }
+
+private:
+    const ViewContext& m_context;
+    std::array<QString, 8> m_weekdays; // by QDate::dayOfWeek(); [0] for no date
+};
 
 } // namespace
 
@@ -69,88 +119,79 @@ QString YearsSuffix(char yearsFlag, int todayYear, int storedYear) {
 bool OccursOn(char frequencyCode, const QDate& stored, const QDate& day) {
     if (!stored.isValid() || !day.isValid())
         return false;
-    switch (frequencyCode) {
-    case 'W':
-        return stored.dayOfWeek() == day.dayOfWeek();
-    case 'Y':
-        return stored.month() == day.month() && stored.day() == day.day();
-    case 'O': // the century is not compared
-        return stored.month() == day.month() && stored.day() == day.day() &&
-               stored.year() % 100 == day.year() % 100;
-    case 'M':
-        return stored.day() == day.day();
-    default:
-        return false;
-    }
+    return occurs(frequencyCode, Day(stored), Day(day));
 }
 
 QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& stored,
                  const ViewContext& context) {
-    return linePrefix(date, context) + lineRest(record, stored, context);
+    const LineWriter writer(context);
+    return writer.line(writer.prefix(Day(date)), record, stored);
 }
 
 std::vector<ListLine> buildAllLines(const std::vector<ReminderRecord>& records,
                                     const ViewContext& context) {
-    struct Keyed {
-        QString folded;
-        ListLine line;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(records.size());
+    const LineWriter writer(context);
+    std::vector<ListLine> lines;
+    lines.reserve(records.size());
     for (int i = 0; i < int(records.size()); ++i) {
         const ReminderRecord& record = records[i];
         const QDate stored = ParseStoredDate(record.dateText(), context.regionalOrder);
-        QString text;
         if (stored.isValid()) {
-            text = ViewLine(stored, record, stored, context);
+            lines.push_back({writer.line(writer.prefix(Day(stored)), record, stored), i + 1});
         } else {
             // An unreadable date is shown as stored, with no weekday.
             QString date = record.dateText();
             while (date.endsWith(QLatin1Char(' ')))
                 date.chop(1);
-            text = date + QStringLiteral("      ") + lineRest(record, stored, context);
+            lines.push_back({writer.line(date + QStringLiteral("      "), record, stored), i + 1});
         }
-        keyed.push_back({text.toCaseFolded(), {std::move(text), i + 1}});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int c = QStringView(a.folded).compare(QStringView(b.folded));
-        return c != 0 ? c < 0 : a.line.record < b.line.record;
+    // Folded while comparing, which gives the order of folded copies without the copies: they
+    // would double the memory of a large list.
+    std::sort(lines.begin(), lines.end(), [](const ListLine& a, const ListLine& b) {
+        const int c = a.text.compare(b.text, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.record < b.record;
     });
-    std::vector<ListLine> lines;
-    lines.reserve(keyed.size());
-    for (Keyed& k : keyed)
-        lines.push_back(std::move(k.line));
     return lines;
 }
 
 std::vector<ListLine> buildUpcomingLines(const std::vector<ReminderRecord>& records,
                                          const ViewContext& context, int days) {
     days = std::clamp(days, 0, 366);
-    std::vector<QDate> window;
+    const LineWriter writer(context);
+    std::vector<Day> window;
     std::vector<QString> prefixes;
     for (int d = 0; d <= days; ++d) {
-        window.push_back(context.today.addDays(d));
-        prefixes.push_back(linePrefix(window.back(), context));
+        window.emplace_back(context.today.addDays(d));
+        prefixes.push_back(writer.prefix(window.back()));
     }
     // One pass over the records; each occurrence lands in its day's bucket in file order.
-    std::vector<std::vector<int>> byDay(window.size());
-    std::vector<QDate> stored(records.size());
-    for (int i = 0; i < int(records.size()); ++i) {
+    struct Occurrence {
+        int record;
+        QDate stored;
+    };
+    std::vector<std::vector<Occurrence>> byDay(window.size());
+    for (int i = 0; i < int(records.size()) && context.today.isValid(); ++i) {
         const char code = records[i].frequencyCode();
         if (code != 'O' && code != 'W' && code != 'M' && code != 'Y')
             continue;
-        stored[i] = ParseStoredDate(records[i].dateText(), context.regionalOrder);
-        if (!stored[i].isValid())
+        const QDate stored = ParseStoredDate(records[i].dateText(), context.regionalOrder);
+        if (!stored.isValid())
             continue;
+        const Day storedDay(stored);
         for (int d = 0; d < int(window.size()); ++d) {
-            if (OccursOn(code, stored[i], window[d]))
-                byDay[d].push_back(i);
+            if (occurs(code, storedDay, window[d]))
+                byDay[d].push_back({i, stored});
         }
     }
+    std::size_t total = 0;
+    for (const auto& day : byDay)
+        total += day.size();
     std::vector<ListLine> lines;
+    lines.reserve(total);
     for (int d = 0; d < int(window.size()); ++d) {
-        for (int i : byDay[d])
-            lines.push_back({prefixes[d] + lineRest(records[i], stored[i], context), i + 1});
+        for (const Occurrence& o : byDay[d])
+            lines.push_back({writer.line(prefixes[d], records[o.record], o.stored), o.record + 1});
     }
     return lines;
 }
