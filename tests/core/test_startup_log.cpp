@@ -3,88 +3,63 @@
 #include "fakes.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
+using Step = FailingFileSystem::Step;
 
-Q_DECLARE_METATYPE(DateOrder)
-
-namespace {
-
-const QDateTime kStart(QDate(2002, 10, 17), QTime(10, 30, 15));
-
-QString logPath(const QTemporaryDir& dir) {
-    return dir.filePath(QStringLiteral("startup.dat"));
-}
-
-} // namespace
+Q_DECLARE_METATYPE(Step)
 
 class TestStartupLog : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstRecord_data() {
-        QTest::addColumn<DateOrder>("order");
+    // The record of a start at 10:30:15 on 17 October 2002. Its time is the locale's long time
+    // without the zone, padded or cut to 12 bytes.
+    void append_data() {
+        QTest::addColumn<QString>("calendarFormat");
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("day-first, 12-hour")
-            << DateOrder::DayFirst << "en_US" << QByteArray("17/10/200210:30:15 AM ");
-        QTest::newRow("month-first, 12-hour")
-            << DateOrder::MonthFirst << "en_US" << QByteArray("10/17/200210:30:15 AM ");
-        QTest::newRow("day-first, 24-hour")
-            << DateOrder::DayFirst << "en_GB" << QByteArray("17/10/200210:30:15    ");
+        QTest::addColumn<int>("existing"); // bytes already in the file, 0 for no file
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<Step>("failAt");
+        const auto row = [](const char* name, const char* format, const char* locale,
+                            const QByteArray& after, int existing = 0, Step failAt = Step::None) {
+            QTest::newRow(name) << QString(format) << QString(locale) << existing << after
+                                << failAt;
+        };
+        const QByteArray us = "17/10/200210:30:15 AM ";
+        row("first start, day-first, 12-hour", "dd/mm", "en_US", us);
+        row("setting missing, 24-hour", "", "en_GB", "10/17/200210:30:15    ");
+        row("upper case is month-first, zone in brackets", "DD/MM", "es_ES",
+            "10/17/200210:30:15    ");
+        row("zone after a comma", "dd/mm", "be_BY", "17/10/200210:30:15    ");
         // Albanian spells out its AM marker, well past the 12 bytes of the field.
-        QTest::newRow("long time cut")
-            << DateOrder::DayFirst << "sq_AL" << QByteArray("17/10/200210:30:15 E P");
+        row("long time cut", "dd/mm", "sq_AL", "17/10/200210:30:15 E P");
+        row("after three records", "dd/mm", "en_US", QByteArray(66, '#') + us, 66);
+        row("partial record rounds down", "dd/mm", "en_US", QByteArray(66, '#') + us, 70);
+        row("open fails, nothing written", "dd/mm", "en_US", {}, 0, Step::Open);
     }
-
-    void firstRecord() {
-        QFETCH(DateOrder, order);
+    void append() {
+        QFETCH(QString, calendarFormat);
         QFETCH(QString, locale);
-        QFETCH(QByteArray, expected);
-        QTemporaryDir dir;
-        QString error;
-        QVERIFY2(AppendStartupRecord(dir.path(), kStart, order, QLocale(locale), FileSystem::real(),
-                                     &error),
-                 qPrintable(error));
-        QCOMPARE(readFile(logPath(dir)), expected);
-    }
-
-    void appendPosition_data() {
-        QTest::addColumn<int>("existing");
-        QTest::addColumn<int>("writtenAt");
-        QTest::newRow("empty file") << 0 << 0;
-        QTest::newRow("three records") << 66 << 66;
-        QTest::newRow("partial record rounds down") << 70 << 66;
-        QTest::newRow("half record rounds to even") << 11 << 0;
-        QTest::newRow("partial record rounds up") << 33 << 44;
-    }
-
-    void appendPosition() {
         QFETCH(int, existing);
-        QFETCH(int, writtenAt);
+        QFETCH(QByteArray, after);
+        QFETCH(Step, failAt);
         QTemporaryDir dir;
-        const QByteArray old(existing, '#');
-        writeFile(logPath(dir), old);
-        QVERIFY(AppendStartupRecord(dir.path(), kStart, DateOrder::DayFirst, QLocale("en_US"),
-                                    FileSystem::real(), nullptr));
-        const QByteArray bytes = readFile(logPath(dir));
-        QCOMPARE(bytes.size(), writtenAt + StartupRecord::Size);
-        QCOMPARE(bytes.left(qMin(existing, writtenAt)), old.left(writtenAt));
-        QCOMPARE(bytes.mid(writtenAt), QByteArray("17/10/200210:30:15 AM "));
-    }
-
-    void openFailureWritesNothing() {
-        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("startup.dat"));
+        if (existing > 0)
+            writeFile(path, QByteArray(existing, '#'));
         FailingFileSystem files;
-        files.failAt = FailingFileSystem::Step::Open;
+        files.failAt = failAt;
         QString error;
-        QVERIFY(!AppendStartupRecord(dir.path(), kStart, DateOrder::DayFirst, QLocale("en_US"),
-                                     files, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(!QFile::exists(logPath(dir)));
+        QCOMPARE(AppendStartupRecord(dir.path(), QDateTime(QDate(2002, 10, 17), QTime(10, 30, 15)),
+                                     DateOrderFromSetting(calendarFormat), QLocale(locale), files,
+                                     &error),
+                 failAt == Step::None);
+        QCOMPARE(error.isEmpty(), failAt == Step::None);
+        QCOMPARE(QFile::exists(path), !after.isNull());
+        QCOMPARE(readFile(path), after);
     }
 };
 
