@@ -150,9 +150,10 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
     const QString path = options->file.isEmpty()
                              ? QDir(directory).absoluteFilePath(QStringLiteral("reminder.dat"))
                              : options->file;
-    std::vector<ReminderRecord> records;
-    if (!readReminderFile(path, &records, &error))
+    ReminderFileReader file;
+    if (!file.open(path, &error))
         return fail(err, 2, QStringLiteral("cannot read %1: %2").arg(path, error));
+    const std::span<const ReminderRecord> records = file.records();
 
     // The same settings, defaults and builders as the window's views.
     const ViewContext context = ViewContext::make(

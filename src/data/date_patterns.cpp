@@ -147,13 +147,17 @@ QDate ParseStoredDate(QStringView text, const QLocale& locale) {
     return ParseStoredDate(text, regionalDateOrder(locale));
 }
 
-QDate ParseStoredDate(QStringView text, DateOrder regionalOrder) {
+namespace {
+
+// Works on the record's own bytes as well as on text, so that a view of 32,767 records does
+// not decode every date first.
+template <typename View> QDate parseDate(View text, DateOrder regionalOrder) {
     int numbers[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
     int field = 0;
-    QStringView t = text.trimmed();
+    const View t = text.trimmed();
     for (qsizetype i = 0; i < t.size(); ++i) {
-        const QChar c = t[i];
+        const QChar c(t[i]);
         if (c.isDigit() && c.unicode() < 128) {
             if (digits[field] == 4)
                 return {};
@@ -178,6 +182,16 @@ QDate ParseStoredDate(QStringView text, DateOrder regionalOrder) {
     if (first.isValid())
         return first;
     return QDate(year, dayFirst ? numbers[0] : numbers[1], dayFirst ? numbers[1] : numbers[0]);
+}
+
+} // namespace
+
+QDate ParseStoredDate(QStringView text, DateOrder regionalOrder) {
+    return parseDate(text, regionalOrder);
+}
+
+QDate ParseStoredDate(QLatin1StringView text, DateOrder regionalOrder) {
+    return parseDate(text, regionalOrder);
 }
 
 } // namespace nudgewell

@@ -38,5 +38,6 @@ QString longTimeText(const QTime& time, const QLocale& locale);
 // unreadable.
 QDate ParseStoredDate(QStringView text, const QLocale& locale);
 QDate ParseStoredDate(QStringView text, DateOrder regionalOrder);
+QDate ParseStoredDate(QLatin1StringView text, DateOrder regionalOrder);
 
 } // namespace nudgewell

@@ -1,39 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/reminder_reader.h"
 
-#include <QFile>
-
 #include <cstring>
 #include <limits>
 #include <type_traits>
 
 namespace nudgewell {
 
-// A record is nothing but its 70 bytes, so the file is read straight into the records: one
-// copy of a large file instead of two.
-static_assert(sizeof(ReminderRecord) == ReminderRecord::Size &&
+// A record is nothing but its 70 bytes, so the records can be the file's own bytes.
+static_assert(sizeof(ReminderRecord) == ReminderRecord::Size && alignof(ReminderRecord) == 1 &&
               std::is_trivially_copyable_v<ReminderRecord>);
 
-bool readReminderFile(const QString& path, std::vector<ReminderRecord>* records, QString* error) {
-    records->clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+bool ReminderFileReader::open(const QString& path, QString* error) {
+    m_records = {};
+    m_copy.clear();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error)
-            *error = file.errorString();
+            *error = m_file.errorString();
         return false;
     }
-    const qint64 count = qMin<qint64>(CountFromLength(file.size(), ReminderRecord::Size),
-                                      std::numeric_limits<int>::max());
-    records->resize(count);
-    char* data = reinterpret_cast<char*>(records->data());
+    const qint64 size = m_file.size();
+    const qint64 count =
+        qMin<qint64>(CountFromLength(size, ReminderRecord::Size), std::numeric_limits<int>::max());
     const qint64 length = count * ReminderRecord::Size;
+    if (count == 0)
+        return true;
+
+    // Mapped, the file's pages come in many at a time; read into memory, every page of the
+    // copy is touched once more.
+    if (length == size) {
+        if (const uchar* bytes = m_file.map(0, length)) {
+            m_records = {reinterpret_cast<const ReminderRecord*>(bytes), std::size_t(count)};
+            return true;
+        }
+    }
+    m_copy.resize(count);
+    char* data = reinterpret_cast<char*>(m_copy.data());
     qint64 got = 0;
     while (got < length) {
-        const qint64 n = file.read(data + got, length - got);
+        const qint64 n = m_file.read(data + got, length - got);
         if (n < 0) {
-            records->clear();
+            m_copy.clear();
             if (error)
-                *error = file.errorString();
+                *error = m_file.errorString();
             return false;
         }
         if (n == 0)
@@ -42,6 +52,7 @@ bool readReminderFile(const QString& path, std::vector<ReminderRecord>* records,
     }
     if (got < length)
         std::memset(data + got, ' ', length - got);
+    m_records = m_copy;
     return true;
 }
 

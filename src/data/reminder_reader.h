@@ -3,16 +3,27 @@
 
 #include "data/reminder_store.h"
 
+#include <QFile>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace nudgewell {
 
-// Every record of a reminder file, read in one go through a read-only handle, for tools that
-// only look: nothing is created or changed. The count follows the file's length as at
-// start-up, and a short last record reads as far as it goes, padded with blanks.
-// False, with the system's reason, when the file cannot be read.
-bool readReminderFile(const QString& path, std::vector<ReminderRecord>* records, QString* error);
+// Every record of a reminder file through a read-only handle, for tools that only look:
+// nothing is created or changed. The count follows the file's length, and a short last
+// record reads as far as it goes, padded with blanks.
+class ReminderFileReader {
+public:
+    // False, with the system's reason, when the file cannot be read.
+    bool open(const QString& path, QString* error);
+    std::span<const ReminderRecord> records() const { return m_records; }
+
+private:
+    QFile m_file;
+    std::vector<ReminderRecord> m_copy;
+    std::span<const ReminderRecord> m_records;
+};
 
 } // namespace nudgewell

@@ -43,6 +43,8 @@ public:
     void setFrequencyCode(char code) { m_bytes[59] = code; }
 
     QString dateText() const;
+    // The date bytes as they are; stored dates are ASCII digits and slashes.
+    QLatin1StringView dateBytes() const { return QLatin1StringView(m_bytes.data() + 60, 10); }
     void setDateText(const QString& date);
 
     QByteArray bytes() const { return QByteArray(m_bytes.data(), Size); }

@@ -128,14 +128,14 @@ QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& s
     return writer.line(writer.prefix(Day(date)), record, stored);
 }
 
-std::vector<ListLine> buildAllLines(const std::vector<ReminderRecord>& records,
+std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
                                     const ViewContext& context) {
     const LineWriter writer(context);
     std::vector<ListLine> lines;
     lines.reserve(records.size());
     for (int i = 0; i < int(records.size()); ++i) {
         const ReminderRecord& record = records[i];
-        const QDate stored = ParseStoredDate(record.dateText(), context.regionalOrder);
+        const QDate stored = ParseStoredDate(record.dateBytes(), context.regionalOrder);
         if (stored.isValid()) {
             lines.push_back({writer.line(writer.prefix(Day(stored)), record, stored), i + 1});
         } else {
@@ -155,7 +155,7 @@ std::vector<ListLine> buildAllLines(const std::vector<ReminderRecord>& records,
     return lines;
 }
 
-std::vector<ListLine> buildUpcomingLines(const std::vector<ReminderRecord>& records,
+std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days) {
     days = std::clamp(days, 0, 366);
     const LineWriter writer(context);
@@ -175,7 +175,7 @@ std::vector<ListLine> buildUpcomingLines(const std::vector<ReminderRecord>& reco
         const char code = records[i].frequencyCode();
         if (code != 'O' && code != 'W' && code != 'M' && code != 'Y')
             continue;
-        const QDate stored = ParseStoredDate(records[i].dateText(), context.regionalOrder);
+        const QDate stored = ParseStoredDate(records[i].dateBytes(), context.regionalOrder);
         if (!stored.isValid())
             continue;
         const Day storedDay(stored);

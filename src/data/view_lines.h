@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace nudgewell {
@@ -40,10 +41,10 @@ QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& s
                  const ViewContext& context);
 
 // Every record, sorted case-insensitively by the whole line.
-std::vector<ListLine> buildAllLines(const std::vector<ReminderRecord>& records,
+std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
                                     const ViewContext& context);
 // The occurrences from today to today + days, by day, then in file order.
-std::vector<ListLine> buildUpcomingLines(const std::vector<ReminderRecord>& records,
+std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days);
 
 } // namespace nudgewell
