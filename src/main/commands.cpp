@@ -9,8 +9,11 @@
 #include "platform/message_boxes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHash>
+#include <QKeyEvent>
 #include <QListView>
+#include <QMenu>
 
 namespace nudgewell {
 
@@ -61,6 +64,31 @@ void MainWindow::Toolbar1_ButtonClick(const QString& key) {
             return;
         }
     }
+}
+
+void MainWindow::showContextHelp() {
+    int topic = 0;
+    for (QWidget* w = QApplication::focusWidget(); w && !topic; w = w->parentWidget()) {
+        if (w == this)
+            break;
+        topic = w->property(kHelpTopicProperty).toInt();
+    }
+    m_services.help.ShowHelpTopic(topic ? topic : 200);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // F1 on an open menu asks for the topic of the item it highlights.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            const QAction* item = menu->activeAction();
+            const int topic = menuHelpTopic(item ? item->objectName() : menu->objectName());
+            menu->close();
+            if (topic)
+                m_services.help.ShowHelpTopic(topic);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::menushowall_Click() {

@@ -3,6 +3,7 @@
 
 #include "data/codepage.h"
 #include "data/settings.h"
+#include "main/commands.h"
 #include "main/main_window.h"
 #include "main/twips.h"
 #include "platform/clock.h"
@@ -100,6 +101,9 @@ void MainWindow::createEditPanel() {
     m_yearlist->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
     lblShowYears->setBuddy(m_yearlist);
     placeInTwips(m_yearlist, 7080, 720, 1095, 315);
+
+    for (QWidget* control : std::initializer_list<QWidget*>{m_txtreminder, m_typelist, m_yearlist})
+        control->setProperty(kHelpTopicProperty, 202);
 
     m_calendar2 = new QCalendarWidget(m_frame1);
     m_calendar2->setObjectName(QStringLiteral("Calendar2"));

@@ -179,6 +179,13 @@ void MainWindow::createMenus() {
     m_menureminder2->menuAction()->setObjectName(QStringLiteral("menureminder2Action"));
     m_menuhelp->menuAction()->setObjectName(QStringLiteral("menuhelpAction"));
 
+    for (QMenu* menu : {m_menufile, m_menureminder1, m_menureminder2, m_menuhelp})
+        menu->installEventFilter(this);
+    auto* help = new QAction(this);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(help, &QAction::triggered, this, &MainWindow::showContextHelp);
+    addAction(help);
+
     m_menushowweek->setVisible(false);
     m_menureminder2->menuAction()->setVisible(false);
     m_menusave->setEnabled(false);

@@ -98,9 +98,12 @@ public:
     void helponreminders_Click();
     void helpusingreminders_Click();
     void Toolbar1_ButtonClick(const QString& key);
+    // F1: the topic of the highlighted menu item, else of the focused control, else 200.
+    void showContextHelp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

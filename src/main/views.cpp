@@ -2,6 +2,7 @@
 #include "main/views.h"
 
 #include "data/settings.h"
+#include "main/commands.h"
 #include "main/main_window.h"
 #include "main/twips.h"
 #include "platform/clock.h"
@@ -80,6 +81,7 @@ void MainWindow::createLists() {
         list->setTextElideMode(Qt::ElideNone);
         model = new ReminderListModel(list);
         list->setModel(model);
+        list->setProperty(kHelpTopicProperty, 200);
         placeInTwips(list, 120, 1080, 8600, 3765);
         list->hide();
         connect(list, &QListView::doubleClicked, this, [this] { menuedit_Click(); });
