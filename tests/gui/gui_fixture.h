@@ -4,14 +4,17 @@
 #include "data/settings.h"
 #include "fakes.h"
 #include "main/main_window.h"
+#include "main/twips.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QListView>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
 #include <memory>
@@ -21,24 +24,20 @@ namespace nudgewell::test {
 // Records every message box and answers questions from a script (Yes when it runs dry).
 class FakeMessageBoxes final : public MessageBoxes {
 public:
-    struct Shown {
-        QString title;
-        QString text;
-        Icon icon;
-        bool question;
-    };
-    std::vector<Shown> shown;
+    QStringList shown; // "title: text"
+    QList<Icon> icons;
     std::deque<bool> answers;
+    QString last() const { return shown.value(shown.size() - 1); }
 
     void showMessage(QWidget*, const QString& title, const QString& text, Icon icon) override {
-        shown.push_back({title, text, icon, false});
+        shown << title + ": " + text;
+        icons << icon;
     }
-    bool askYesNo(QWidget*, const QString& title, const QString& text) override {
-        shown.push_back({title, text, Icon::Question, true});
-        if (answers.empty())
-            return true;
-        const bool answer = answers.front();
-        answers.pop_front();
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+        showMessage(parent, title, text, Icon::Question);
+        const bool answer = answers.empty() || answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
 };
@@ -50,6 +49,17 @@ public:
     void ShowHelpTopic(int topic) override { requests << topic; }
 };
 
+// Closes the modal window that is open a moment from now, noting its caption.
+inline void closeModalSoon(QString* caption = nullptr) {
+    QTimer::singleShot(50, [caption] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (caption)
+                *caption = modal->windowTitle();
+            modal->close();
+        }
+    });
+}
+
 // One main window in its own folder and settings file, with the clock and locale pinned.
 struct WindowFixture {
     explicit WindowFixture(const QDate& today = QDate(2026, 12, 6),
@@ -60,10 +70,7 @@ struct WindowFixture {
     QString path(const QString& name) const { return dir.filePath(name); }
     QByteArray reminderBytes() const { return readFile(path(QStringLiteral("reminder.dat"))); }
     void writeReminders(const QList<QByteArray>& records) const {
-        QByteArray all;
-        for (const QByteArray& r : records)
-            all += r;
-        writeFile(path(QStringLiteral("reminder.dat")), all);
+        writeFile(path(QStringLiteral("reminder.dat")), records.join());
     }
 
     // Builds and starts the window; shows it unless told not to.
@@ -74,16 +81,48 @@ struct WindowFixture {
         if (show && started) {
             window->showAsStored();
             // The first activation rebuilds the view; let it happen before the test acts.
-            if (!window->isMinimized()) {
-                window->activateWindow();
-                started = QTest::qWaitForWindowActive(window.get());
-            }
+            if (!window->isMinimized())
+                started = activate();
         }
         return *window;
     }
+    bool activate() const {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    // A key pressed where the focus is, as a user would; gives the reminder file after it.
+    QByteArray press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const {
+        if (!window->isActiveWindow())
+            activate();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key(key), modifiers);
+        return reminderBytes();
+    }
+    void type(const QString& text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
 
+    // A size in twips as pixels on the window's screen.
+    QSize pixels(double width, double height) const {
+        const double dpi = dpiOf(window.get());
+        return QSize(twipsToPixels(width, dpi), twipsToPixels(height, dpi));
+    }
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
     QAction* action(const QString& name) const { return find<QAction>(name); }
+    QSizeF twips() const { return {window->widthTwips(), window->heightTwips()}; }
+    // The visible ones among the named actions, a disabled one with "-" after its name.
+    QString shown(const QStringList& names) const {
+        QStringList out;
+        for (const QString& name : names) {
+            if (const QAction* a = action(name); a->isVisible())
+                out << name + (a->isEnabled() ? "" : "-");
+        }
+        return out.join(' ');
+    }
+    QString toolbar() const {
+        QStringList names;
+        for (const QAction* a : find<QWidget>("Toolbar1")->actions())
+            names << a->objectName();
+        return shown(names);
+    }
     QStringList lines(const QString& list) const {
         QStringList out;
         const auto* model = find<QListView>(list)->model();
