@@ -22,7 +22,8 @@ struct Day {
     }
 };
 
-bool occurs(char frequencyCode, const Day& stored, const Day& day) {
+// Whether a reminder with this code and stored date falls on `day`.
+bool OccursOn(char frequencyCode, const Day& stored, const Day& day) {
     switch (frequencyCode) {
     case 'W':
         return stored.weekday == day.weekday;
@@ -68,7 +69,7 @@ public:
     }
 
     // The prefix, then the frequency word, the 55 stored characters and the years.
-    QString line(QStringView prefix, const ReminderRecord& record, const QDate& stored) const {
+    QString ViewLine(QStringView prefix, const ReminderRecord& record, const QDate& stored) const {
         const QString word = FrequencyWord(record.frequencyCode());
         const QString suffix = stored.isValid() ? YearsSuffix(record.yearsFlag(),
                                                               m_context.today.year(), stored.year())
@@ -116,18 +117,6 @@ QString YearsSuffix(char yearsFlag, int todayYear, int storedYear) {
     return QStringLiteral(" ... %1 years").arg(todayYear - storedYear);
 }
 
-bool OccursOn(char frequencyCode, const QDate& stored, const QDate& day) {
-    if (!stored.isValid() || !day.isValid())
-        return false;
-    return occurs(frequencyCode, Day(stored), Day(day));
-}
-
-QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& stored,
-                 const ViewContext& context) {
-    const LineWriter writer(context);
-    return writer.line(writer.prefix(Day(date)), record, stored);
-}
-
 std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
                                     const ViewContext& context) {
     const LineWriter writer(context);
@@ -137,13 +126,14 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
         const ReminderRecord& record = records[i];
         const QDate stored = ParseStoredDate(record.dateBytes(), context.regionalOrder);
         if (stored.isValid()) {
-            lines.push_back({writer.line(writer.prefix(Day(stored)), record, stored), i + 1});
+            lines.push_back({writer.ViewLine(writer.prefix(Day(stored)), record, stored), i + 1});
         } else {
             // An unreadable date is shown as stored, with no weekday.
             QString date = record.dateText();
             while (date.endsWith(QLatin1Char(' ')))
                 date.chop(1);
-            lines.push_back({writer.line(date + QStringLiteral("      "), record, stored), i + 1});
+            lines.push_back(
+                {writer.ViewLine(date + QStringLiteral("      "), record, stored), i + 1});
         }
     }
     // Folded while comparing, which gives the order of folded copies without the copies: they
@@ -180,7 +170,7 @@ std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records
             continue;
         const Day storedDay(stored);
         for (int d = 0; d < int(window.size()); ++d) {
-            if (occurs(code, storedDay, window[d]))
+            if (OccursOn(code, storedDay, window[d]))
                 byDay[d].push_back({i, stored});
         }
     }
@@ -191,7 +181,8 @@ std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records
     lines.reserve(total);
     for (int d = 0; d < int(window.size()); ++d) {
         for (const Occurrence& o : byDay[d])
-            lines.push_back({writer.line(prefixes[d], records[o.record], o.stored), o.record + 1});
+            lines.push_back(
+                {writer.ViewLine(prefixes[d], records[o.record], o.stored), o.record + 1});
     }
     return lines;
 }

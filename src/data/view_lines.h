@@ -33,13 +33,6 @@ struct ListLine {
 QString FrequencyWord(char frequencyCode);
 // " ... N years" when the flag is 'A', else "".
 QString YearsSuffix(char yearsFlag, int todayYear, int storedYear);
-// Whether a reminder with this code and stored date falls on `day`.
-bool OccursOn(char frequencyCode, const QDate& stored, const QDate& day);
-
-// date, three blanks, weekday, tab, frequency word, tab, the 55 stored characters, years.
-QString ViewLine(const QDate& date, const ReminderRecord& record, const QDate& stored,
-                 const ViewContext& context);
-
 // Every record, sorted case-insensitively by the whole line.
 std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
                                     const ViewContext& context);

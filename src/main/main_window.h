@@ -58,12 +58,6 @@ public:
     bool isEditing() const;
     double heightTwips() const { return m_heightTwips; }
     double widthTwips() const { return m_widthTwips; }
-    DatePatterns datePatterns() const { return m_patterns; }
-    QString daysLabel() const { return m_daysChecked; }
-    void setDaysLabel(const QString& days) { m_daysChecked = days; }
-    QString mirrorDate() const { return m_labelDate; }
-    QString mirrorFrequency() const { return m_labelFrequency; }
-    QString mirrorShowYears() const { return m_labelShowYears; }
 
     void setOuterSizeTwips(double height, double width);
     void FitListsToWindow();
