@@ -44,6 +44,9 @@ void setDayColour(QCalendarWidget* calendar, const QColor& colour) {
 }
 
 const QDate kFirstCalendarDay(1753, 1, 1);
+// The record letters of the frequency list's items, in the list's order.
+const QStringList kFrequencyLetters = {QStringLiteral("O"), QStringLiteral("W"),
+                                       QStringLiteral("M"), QStringLiteral("Y")};
 const QDate kLastCalendarDay(9999, 12, 31);
 
 } // namespace
@@ -251,9 +254,7 @@ void MainWindow::menuedit_Click() {
     enterEditingState();
     m_txtreminder->setText(trimBlanks(m_txtreminder->text()));
     m_yearlist->setCurrentIndex(m_labelShowYears == QLatin1String("A") ? 1 : 0);
-    static const QStringList letters = {QStringLiteral("O"), QStringLiteral("W"),
-                                        QStringLiteral("M"), QStringLiteral("Y")};
-    const int frequency = letters.indexOf(m_labelFrequency);
+    const int frequency = kFrequencyLetters.indexOf(m_labelFrequency);
     if (frequency >= 0)
         m_typelist->setCurrentIndex(frequency);
     // A date the calendar cannot show opens on today; the record is untouched until Save.
@@ -288,11 +289,9 @@ void MainWindow::menusave_Click() {
         return;
     static const QStringList words = {QStringLiteral("Once"), QStringLiteral("Weekly"),
                                       QStringLiteral("Monthly"), QStringLiteral("Yearly")};
-    static const QStringList letters = {QStringLiteral("O"), QStringLiteral("W"),
-                                        QStringLiteral("M"), QStringLiteral("Y")};
     const int frequency = words.indexOf(m_typelist->currentText());
     if (frequency >= 0)
-        m_labelFrequency = letters[frequency];
+        m_labelFrequency = kFrequencyLetters[frequency];
     m_labelShowYears = m_yearlist->currentText() == QLatin1String("Yes") ? QStringLiteral("A")
                                                                          : QStringLiteral("X");
     // A failed write keeps the editor open with what was typed, so nothing is lost.

@@ -3,6 +3,7 @@
 
 #include "data/date_patterns.h"
 #include "data/reminder_store.h"
+#include "data/view_lines.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -109,8 +110,11 @@ private:
     void layoutControls();
 
     void reportFailure(const QString& reason);
-    void showList(bool upcoming, bool visible);
     void setListCommandsEnabled(bool hasLines);
+    std::vector<ReminderRecord> readRecords();
+    ViewContext viewContext() const;
+    // Fills one list, shows it or its empty label, and selects its first line.
+    void showLines(bool upcoming, std::vector<ListLine> lines);
     void enterEditingState();
     void enterBrowsingState();
     void restoreView();
@@ -140,7 +144,9 @@ private:
     bool m_startMinimized = false;
     bool m_fitting = false;
     bool m_closed = false;
-    bool m_returningFromForm = true; // the first activation counts too
+    // False at first: start-up has just derived the patterns and built the view, so the
+    // first activation would only do it again.
+    bool m_returningFromForm = false;
 
     QWidget* m_client = nullptr;
     QToolBar* m_toolbar = nullptr;

@@ -121,44 +121,41 @@ void MainWindow::setListCommandsEnabled(bool hasLines) {
     m_menudelete->setEnabled(hasLines);
 }
 
-void MainWindow::BuildAllView() {
+std::vector<ReminderRecord> MainWindow::readRecords() {
     std::vector<ReminderRecord> records;
     QString error;
     if (!m_store.readAll(&records, &error))
         reportFailure(error);
-    m_allModel->setLines(
-        buildAllLines(records, ViewContext::make(m_services.clock.today(), m_patterns.order,
-                                                 m_services.clock.locale())));
-    fitRows(m_reminderlist2, m_allModel);
-    const bool hasLines = m_allModel->rowCount() > 0;
-    m_reminderlist->hide();
-    m_reminderlist2->setVisible(hasLines);
-    m_labelNoRemindersWeek->hide();
-    m_labelNoRemindersAll->setVisible(!hasLines);
+    return records;
+}
+
+ViewContext MainWindow::viewContext() const {
+    return ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale());
+}
+
+void MainWindow::showLines(bool upcoming, std::vector<ListLine> lines) {
+    QListView* list = upcoming ? m_reminderlist : m_reminderlist2;
+    ReminderListModel* model = upcoming ? m_upcomingModel : m_allModel;
+    model->setLines(std::move(lines));
+    fitRows(list, model);
+    const bool hasLines = model->rowCount() > 0;
+    (upcoming ? m_reminderlist2 : m_reminderlist)->hide();
+    list->setVisible(hasLines);
+    (upcoming ? m_labelNoRemindersAll : m_labelNoRemindersWeek)->hide();
+    (upcoming ? m_labelNoRemindersWeek : m_labelNoRemindersAll)->setVisible(!hasLines);
     setListCommandsEnabled(hasLines);
     if (hasLines)
-        m_reminderlist2->setCurrentIndex(m_allModel->index(0));
+        list->setCurrentIndex(model->index(0));
+}
+
+void MainWindow::BuildAllView() {
+    showLines(false, buildAllLines(readRecords(), viewContext()));
     setWindowTitle(QStringLiteral("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
 }
 
 void MainWindow::BuildUpcomingView() {
-    std::vector<ReminderRecord> records;
-    QString error;
-    if (!m_store.readAll(&records, &error))
-        reportFailure(error);
-    m_upcomingModel->setLines(buildUpcomingLines(
-        records,
-        ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale()),
-        daysCheckedOrDefault(m_daysChecked)));
-    fitRows(m_reminderlist, m_upcomingModel);
-    const bool hasLines = m_upcomingModel->rowCount() > 0;
-    m_reminderlist2->hide();
-    m_reminderlist->setVisible(hasLines);
-    m_labelNoRemindersAll->hide();
-    m_labelNoRemindersWeek->setVisible(!hasLines);
-    setListCommandsEnabled(hasLines);
-    if (hasLines)
-        m_reminderlist->setCurrentIndex(m_upcomingModel->index(0));
+    showLines(true, buildUpcomingLines(readRecords(), viewContext(),
+                                       daysCheckedOrDefault(m_daysChecked)));
     m_tool[8]->setVisible(true);
     m_tool[9]->setVisible(false);
 }

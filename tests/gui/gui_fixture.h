@@ -80,7 +80,7 @@ struct WindowFixture {
         started = window->startUp();
         if (show && started) {
             window->showAsStored();
-            // The first activation rebuilds the view; let it happen before the test acts.
+            // Keys reach the window only once it is active.
             if (!window->isMinimized())
                 started = activate();
         }
