@@ -7,10 +7,13 @@
 #include "data/settings.h"
 #include "generator.h"
 #include "main/main_window.h"
+#include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "platform/printer.h"
+#include "platform/system_date.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -101,8 +104,9 @@ struct Bench {
                                    bench::reminderFileBytes(reminders)))
             die(QStringLiteral("cannot write the reminder file"));
         settings.save(keys::DaysChecked, QString::number(kDaysChecked));
-        window = std::make_unique<MainWindow>(
-            Services{clock, settings, messages, help, FileSystem::real(), dir.path()});
+        window = std::make_unique<MainWindow>(Services{clock, settings, messages, help,
+                                                       FileSystem::real(), printer, clipboard,
+                                                       systemDate, dir.path()});
         if (!window->startUp())
             die(QStringLiteral("the window did not start"));
         window->show();
@@ -118,6 +122,9 @@ struct Bench {
     SettingsStore settings;
     FailingMessages messages;
     NoHelp help;
+    QtPrinter printer;
+    QtClipboard clipboard;
+    TimedateSystemDate systemDate;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "about/about_form.h"
 
-#include "main/twips.h"
 #include "platform/help_viewer.h"
 #include "resources/toolbar_icons.h"
+#include "ui/secondary_window.h"
+#include "ui/twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -17,7 +18,7 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     : QWidget(parent, Qt::Window), m_help(help) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About Nudgewell"));
-    setProperty("nudgewellForm", true);
+    markAsProgramWindow(this);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));

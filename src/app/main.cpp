@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/settings.h"
 #include "main/main_window.h"
+#include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "platform/printer.h"
+#include "platform/system_date.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,8 +22,12 @@ int main(int argc, char* argv[]) {
     nudgewell::SettingsStore settings;
     nudgewell::QtMessageBoxes messages;
     nudgewell::NoHelpViewer help(messages, nullptr);
+    nudgewell::QtPrinter printer;
+    nudgewell::QtClipboard clipboard;
+    nudgewell::TimedateSystemDate systemDate;
     const nudgewell::Services services{
-        clock, settings, messages, help, nudgewell::FileSystem::real(), QDir::currentPath()};
+        clock,     settings,   messages,           help, nudgewell::FileSystem::real(), printer,
+        clipboard, systemDate, QDir::currentPath()};
 
     nudgewell::MainWindow window(services);
     if (!window.startUp())

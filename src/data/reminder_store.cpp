@@ -2,6 +2,7 @@
 #include "data/reminder_store.h"
 
 #include "data/codepage.h"
+#include "data/file_replace.h"
 #include "platform/file_system.h"
 
 #include <QDir>
@@ -197,35 +198,21 @@ bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord
 }
 
 bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString* error) {
-    const QString temp = tempPath();
-    // A leftover from an interrupted rewrite must never reach reminder.dat.
-    if (!m_files.remove(temp, error))
-        return false;
-    {
-        QFile out(temp);
-        if (!m_files.create(out, error))
-            return false;
-        if (!m_files.write(out, 0, content, error) || !m_files.flush(out, error)) {
-            out.close();
-            m_files.remove(temp, nullptr);
-            return false;
-        }
-        out.close();
-    }
-    if (!m_files.rename(temp, path(), error)) {
-        m_files.remove(temp, nullptr);
+    QString reason;
+    const ReplaceOutcome outcome = replaceFile(m_files, path(), tempPath(), content, &reason);
+    if (outcome == ReplaceOutcome::Failed) {
+        if (error)
+            *error = reason;
         return false;
     }
     // The new file is in place; what follows cannot bring the old one back.
     Close();
     m_count = 0;
-    QString syncError;
-    const bool synced = m_files.syncDirectory(m_directory, &syncError);
     if (!Open(error))
         return false;
     m_count = newCount;
-    if (!synced && error)
-        *error = syncError;
+    if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
+        *error = reason;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "ui/secondary_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +18,7 @@
 
 namespace nudgewell {
 
-int menuHelpTopic(const QString& objectName) {
+void setMenuHelpTopics(QObject* window) {
     static const QHash<QString, int> topics = {
         {QStringLiteral("menufile"), 200},
         {QStringLiteral("menustartup"), 206},
@@ -38,7 +39,10 @@ int menuHelpTopic(const QString& objectName) {
         {QStringLiteral("helpusingreminders"), 201},
         {QStringLiteral("menuhelpabout"), 201},
     };
-    return topics.value(objectName, 0);
+    for (auto it = topics.begin(); it != topics.end(); ++it) {
+        if (QObject* item = window->findChild<QObject*>(it.key()))
+            item->setProperty(kHelpTopicProperty, it.value());
+    }
 }
 
 void MainWindow::Toolbar1_ButtonClick(const QString& key) {
@@ -64,31 +68,6 @@ void MainWindow::Toolbar1_ButtonClick(const QString& key) {
             return;
         }
     }
-}
-
-void MainWindow::showContextHelp() {
-    int topic = 0;
-    for (QWidget* w = QApplication::focusWidget(); w && !topic; w = w->parentWidget()) {
-        if (w == this)
-            break;
-        topic = w->property(kHelpTopicProperty).toInt();
-    }
-    m_services.help.ShowHelpTopic(topic ? topic : 200);
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // F1 on an open menu asks for the topic of the item it highlights.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-        if (auto* menu = qobject_cast<QMenu*>(watched)) {
-            const QAction* item = menu->activeAction();
-            const int topic = menuHelpTopic(item ? item->objectName() : menu->objectName());
-            menu->close();
-            if (topic)
-                m_services.help.ShowHelpTopic(topic);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::menushowall_Click() {

@@ -3,12 +3,10 @@
 
 #include <QString>
 
+class QObject;
+
 namespace nudgewell {
-
-// Help topics carried by the main window's menu items for context help.
-int menuHelpTopic(const QString& objectName);
-
-// The help topic a control carries for F1, as the dynamic property "helpTopic".
-inline constexpr char kHelpTopicProperty[] = "helpTopic";
+// Gives the main window's menus and menu items the help topics F1 opens on them.
+void setMenuHelpTopics(QObject* window);
 
 } // namespace nudgewell

@@ -3,10 +3,10 @@
 
 #include "data/codepage.h"
 #include "data/settings.h"
-#include "main/commands.h"
 #include "main/main_window.h"
-#include "main/twips.h"
 #include "platform/clock.h"
+#include "ui/secondary_window.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,11 +4,13 @@
 #include "about/about_form.h"
 #include "data/settings.h"
 #include "data/startup_log_file.h"
-#include "main/twips.h"
+#include "main/commands.h"
 #include "main/views.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"
+#include "ui/secondary_window.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,6 +71,8 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     createLists();
     createEditPanel();
     layoutControls();
+    setMenuHelpTopics(this);
+    installContextHelp(this, m_services.help, 200);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::onFocusWindowChanged);
 }
 
@@ -178,13 +182,6 @@ void MainWindow::createMenus() {
     m_menureminder1->menuAction()->setObjectName(QStringLiteral("menureminder1Action"));
     m_menureminder2->menuAction()->setObjectName(QStringLiteral("menureminder2Action"));
     m_menuhelp->menuAction()->setObjectName(QStringLiteral("menuhelpAction"));
-
-    for (QMenu* menu : {m_menufile, m_menureminder1, m_menureminder2, m_menuhelp})
-        menu->installEventFilter(this);
-    auto* help = new QAction(this);
-    help->setShortcut(QKeySequence(Qt::Key_F1));
-    connect(help, &QAction::triggered, this, &MainWindow::showContextHelp);
-    addAction(help);
 
     m_menushowweek->setVisible(false);
     m_menureminder2->menuAction()->setVisible(false);
@@ -352,7 +349,7 @@ void MainWindow::onFocusWindowChanged(QWindow* window) {
     // back (a closed dialog), so remember what it was when it took the focus.
     if (window != windowHandle()) {
         const QWidget* widget = QWidget::find(window->winId());
-        m_returningFromForm = widget && widget->property("nudgewellForm").toBool();
+        m_returningFromForm = isProgramWindow(widget);
         return;
     }
     if (m_returningFromForm) {

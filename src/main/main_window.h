@@ -4,6 +4,7 @@
 #include "data/date_patterns.h"
 #include "data/reminder_store.h"
 #include "data/view_lines.h"
+#include "ui/services.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,16 +31,6 @@ class MessageBoxes;
 class ReminderListModel;
 class ReminderTextBox;
 class SettingsStore;
-
-// What the main window needs from outside; tests hand in fakes.
-struct Services {
-    Clock& clock;
-    SettingsStore& settings;
-    MessageBoxes& messages;
-    HelpViewer& help;
-    FileSystem& files;
-    QString directory; // where reminder.dat and startup.dat live
-};
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -93,12 +84,9 @@ public:
     void helponreminders_Click();
     void helpusingreminders_Click();
     void Toolbar1_ButtonClick(const QString& key);
-    // F1: the topic of the highlighted menu item, else of the focused control, else 200.
-    void showContextHelp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

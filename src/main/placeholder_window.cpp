@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/placeholder_window.h"
 
+#include "ui/secondary_window.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -12,7 +14,7 @@ PlaceholderWindow::PlaceholderWindow(const QString& objectName, const QString& c
     : QDialog(parent) {
     setObjectName(objectName);
     setWindowTitle(caption);
-    setProperty("nudgewellForm", true);
+    markAsProgramWindow(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(QStringLiteral("This window is not available in this version yet."), this));

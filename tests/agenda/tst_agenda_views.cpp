@@ -2,6 +2,7 @@
 // The agenda prints what the window's lists show, for the same file, day and settings.
 #include "agenda/agenda.h"
 #include "data/settings.h"
+#include "fake_services.h"
 #include "fakes.h"
 #include "main/main_window.h"
 #include "platform/help_viewer.h"
@@ -17,12 +18,6 @@ using namespace nudgewell;
 using namespace nudgewell::test;
 
 namespace {
-
-class SilentMessages final : public MessageBoxes {
-public:
-    void showMessage(QWidget*, const QString&, const QString&, Icon) override {}
-    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
-};
 
 // Every frequency, month ends, 29 February, dates in both orders, a duplicate text, non-ASCII
 // text and a short last record.
@@ -98,9 +93,13 @@ void TestAgendaViews::sameLinesAsWindow() {
     // --days overrides the setting, which here always looks past today.
     QVERIFY(agenda({"--days", "0"}, clock, settings, dir.path()).size() < upcoming.size());
 
-    SilentMessages messages;
-    NoHelpViewer help(messages, nullptr);
-    MainWindow window(Services{clock, settings, messages, help, FileSystem::real(), dir.path()});
+    FakeMessageBoxes messages;
+    FakeHelp help;
+    FakePrinter printer;
+    FakeClipboard clipboard;
+    FakeSystemDate systemDate;
+    MainWindow window(Services{clock, settings, messages, help, FileSystem::real(), printer,
+                               clipboard, systemDate, dir.path()});
     QVERIFY(window.startUp());
     QCOMPARE(upcoming, shown(window, "reminderlist"));
     window.menushowall_Click();

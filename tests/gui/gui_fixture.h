@@ -2,11 +2,10 @@
 #pragma once
 
 #include "data/settings.h"
+#include "fake_services.h"
 #include "fakes.h"
 #include "main/main_window.h"
-#include "main/twips.h"
-#include "platform/help_viewer.h"
-#include "platform/message_boxes.h"
+#include "ui/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,38 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
 #include <memory>
 
 namespace nudgewell::test {
-
-// Records every message box and answers questions from a script (Yes when it runs dry).
-class FakeMessageBoxes final : public MessageBoxes {
-public:
-    QStringList shown; // "title: text"
-    QList<Icon> icons;
-    std::deque<bool> answers;
-    QString last() const { return shown.value(shown.size() - 1); }
-
-    void showMessage(QWidget*, const QString& title, const QString& text, Icon icon) override {
-        shown << title + ": " + text;
-        icons << icon;
-    }
-    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
-        showMessage(parent, title, text, Icon::Question);
-        const bool answer = answers.empty() || answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer;
-    }
-};
-
-class FakeHelp final : public HelpViewer {
-public:
-    QList<int> requests; // 0 for the contents
-    void ShowHelpContents() override { requests << 0; }
-    void ShowHelpTopic(int topic) override { requests << topic; }
-};
 
 // Closes the modal window that is open a moment from now, noting its caption.
 inline void closeModalSoon(QString* caption = nullptr) {
@@ -75,8 +45,8 @@ struct WindowFixture {
 
     // Builds and starts the window; shows it unless told not to.
     MainWindow& start(bool show = true) {
-        window = std::make_unique<MainWindow>(
-            Services{clock, settings, messages, help, files, dir.path()});
+        window = std::make_unique<MainWindow>(Services{clock, settings, messages, help, files,
+                                                       printer, clipboard, systemDate, dir.path()});
         started = window->startUp();
         if (show && started) {
             window->showAsStored();
@@ -137,6 +107,9 @@ struct WindowFixture {
     FakeMessageBoxes messages;
     FakeHelp help;
     FailingFileSystem files;
+    FakePrinter printer;
+    FakeClipboard clipboard;
+    FakeSystemDate systemDate;
     std::unique_ptr<MainWindow> window;
     bool started = false;
 };

@@ -32,7 +32,9 @@ void TestCommands::menusAndToolbarAtStart() {
             const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
             items << QString("%1|%2|%3|%4%5")
                          .arg(name, a->text(), a->shortcut().toString())
-                         .arg(menuHelpTopic(name))
+                         .arg((a->menu() ? static_cast<QObject*>(a->menu()) : a)
+                                  ->property("helpTopic")
+                                  .toInt())
                          .arg(a->isVisible() ? "" : "|hidden");
         }
     }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main/twips.h"
+#include "ui/twips.h"
 
 #include <QWidget>
 

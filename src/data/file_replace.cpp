@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/file_replace.h"
+
+#include "platform/file_system.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace nudgewell {
+
+ReplaceOutcome replaceFile(FileSystem& files, const QString& target, const QString& temp,
+                           const QByteArray& content, QString* error) {
+    // A leftover from an interrupted replace must never reach the target.
+    if (!files.remove(temp, error))
+        return ReplaceOutcome::Failed;
+    {
+        QFile out(temp);
+        if (!files.create(out, error))
+            return ReplaceOutcome::Failed;
+        if (!files.write(out, 0, content, error) || !files.flush(out, error)) {
+            out.close();
+            files.remove(temp, nullptr);
+            return ReplaceOutcome::Failed;
+        }
+        out.close();
+    }
+    if (!files.rename(temp, target, error)) {
+        files.remove(temp, nullptr);
+        return ReplaceOutcome::Failed;
+    }
+    if (!files.syncDirectory(QFileInfo(target).absolutePath(), error))
+        return ReplaceOutcome::DoneFolderNotSynced;
+    return ReplaceOutcome::Done;
+}
+
+} // namespace nudgewell

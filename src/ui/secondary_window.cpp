@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/secondary_window.h"
+
+#include "platform/help_viewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace nudgewell {
+
+namespace {
+
+constexpr char kProgramWindowProperty[] = "nudgewellForm";
+
+int topicOf(const QObject* object) {
+    return object ? object->property(kHelpTopicProperty).toInt() : 0;
+}
+
+// Watches a window's menus for F1, and gives F1 elsewhere in the window its context topic.
+class ContextHelp final : public QObject {
+public:
+    ContextHelp(QWidget* window, HelpViewer& help, int windowTopic)
+        : QObject(window), m_window(window), m_help(help), m_windowTopic(windowTopic) {
+        auto* f1 = new QAction(window);
+        f1->setObjectName(QStringLiteral("contextHelp"));
+        f1->setShortcut(QKeySequence(Qt::Key_F1));
+        f1->setShortcutContext(Qt::WindowShortcut);
+        QObject::connect(f1, &QAction::triggered, this, [this] {
+            m_help.ShowHelpTopic(focusedHelpTopic(m_window, m_windowTopic));
+        });
+        window->addAction(f1);
+        for (QMenu* menu : window->findChildren<QMenu*>())
+            menu->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress ||
+            static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (!menu)
+            return false;
+        int topic = topicOf(menu->activeAction());
+        if (!topic)
+            topic = topicOf(menu);
+        if (!topic)
+            topic = m_windowTopic;
+        // The open menu would otherwise sit over the help window.
+        for (QWidget* w = menu; qobject_cast<QMenu*>(w); w = w->parentWidget())
+            static_cast<QMenu*>(w)->close();
+        m_help.ShowHelpTopic(topic);
+        return true;
+    }
+
+private:
+    QWidget* m_window;
+    HelpViewer& m_help;
+    int m_windowTopic;
+};
+
+} // namespace
+
+void markAsProgramWindow(QWidget* window) {
+    window->setProperty(kProgramWindowProperty, true);
+}
+
+bool isProgramWindow(const QWidget* window) {
+    return window && window->property(kProgramWindowProperty).toBool();
+}
+
+void installContextHelp(QWidget* window, HelpViewer& help, int windowTopic) {
+    new ContextHelp(window, help, windowTopic);
+}
+
+int focusedHelpTopic(const QWidget* window, int windowTopic) {
+    for (const QWidget* w = QApplication::focusWidget(); w && w != window; w = w->parentWidget()) {
+        if (const int topic = topicOf(w))
+            return topic;
+    }
+    return windowTopic;
+}
+
+} // namespace nudgewell
