@@ -47,6 +47,16 @@ int daysCheckedOrDefault(const QString& text) {
     return (ok && days >= 0 && days <= 366) ? days : 6;
 }
 
+WindowSizeTwips storedWindowSize(const QString& heightText, const QString& widthText) {
+    bool heightOk = false;
+    bool widthOk = false;
+    const double height = heightText.toDouble(&heightOk);
+    const double width = widthText.toDouble(&widthOk);
+    if (!heightOk || !(height > 0 && height < 1e6))
+        return {};
+    return {height, widthOk && width > 0 && width < 1e6 ? width : 8900};
+}
+
 QString twipsText(double twips) {
     return QString::number(static_cast<float>(twips), 'g', 7);
 }

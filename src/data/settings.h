@@ -44,6 +44,14 @@ private:
 // "Days Checked" as the views use it: a whole number from 0 to 366, else 6.
 int daysCheckedOrDefault(const QString& text);
 
+// The window's size in twips as stored in "Height" and "Width". A height that is no positive
+// number below 1e6 gives the first-run size 5655 x 8900; such a width alone gives 8900.
+struct WindowSizeTwips {
+    double height = 5655;
+    double width = 8900;
+};
+WindowSizeTwips storedWindowSize(const QString& height, const QString& width);
+
 // "Height"/"Width" are single-precision numbers written as plain text ("5655").
 QString twipsText(double twips);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main/commands.h"
 
+#include "data/reminder_rules.h"
+
 #include "about/about_form.h"
 #include "main/main_window.h"
 #include "main/placeholder_window.h"
@@ -72,18 +74,10 @@ void MainWindow::Toolbar1_ButtonClick(const QString& key) {
 
 void MainWindow::menushowall_Click() {
     BuildAllView();
-    m_tool[8]->setVisible(false);
-    m_tool[9]->setVisible(true);
-    m_menushowall->setVisible(false);
-    m_menushowweek->setVisible(true);
 }
 
 void MainWindow::menushowweek_Click() {
     BuildUpcomingView();
-    m_tool[9]->setVisible(false);
-    m_tool[8]->setVisible(true);
-    m_menushowweek->setVisible(false);
-    m_menushowall->setVisible(true);
 }
 
 QWidget* MainWindow::openSecondary(QPointer<QWidget>& slot, const QString& objectName,
@@ -144,9 +138,8 @@ void MainWindow::menudeleteold_Click() {
 }
 
 void MainWindow::DeleteSelected() {
-    if (!m_services.messages.askYesNo(
-            this, QStringLiteral("Delete a Reminder"),
-            QStringLiteral("Do you want to delete the highlighted reminder?")))
+    if (!m_services.messages.askYesNo(this, tr("Delete a Reminder"),
+                                      tr("Do you want to delete the highlighted reminder?")))
         return;
     // With no record to delete the file stays exactly as it is.
     if (m_currentRecord >= 1 && m_currentRecord <= m_store.count()) {
@@ -155,43 +148,26 @@ void MainWindow::DeleteSelected() {
         if (!error.isEmpty())
             reportFailure(error);
     }
-    if (m_store.count() == 0) {
-        m_reminderlist->hide();
-        m_tool[2]->setEnabled(false);
-        m_tool[3]->setEnabled(false);
-    } else if (m_currentRecord > m_store.count()) {
+    if (m_currentRecord > m_store.count())
         m_currentRecord = m_store.count();
-    }
     LoadCurrentRecord();
     RefreshActiveView();
 }
 
 void MainWindow::PurgeOldOneTime() {
-    if (!m_services.messages.askYesNo(
-            this, QStringLiteral("Delete a Reminder"),
-            QStringLiteral("Do you want to delete old one-time reminders?")))
+    if (!m_services.messages.askYesNo(this, tr("Delete a Reminder"),
+                                      tr("Do you want to delete old one-time reminders?")))
         return;
     const QDate today = m_services.clock.today();
     const QLocale locale = m_services.clock.locale();
     QString error;
-    // A one-time reminder whose date cannot be read is kept: nothing says it has passed.
     const bool ok = m_store.RewriteKeeping(
-        [&](const ReminderRecord& record) {
-            if (record.frequencyCode() != char(FrequencyCode::Once))
-                return true;
-            const QDate date = ParseStoredDate(record.dateText(), locale);
-            return !date.isValid() || date.daysTo(today) <= 0;
-        },
+        [&](const ReminderRecord& record) { return !isPastOneTime(record, today, locale); },
         &error);
     if (!error.isEmpty())
         reportFailure(error);
     if (ok && m_store.count() > 0)
         m_currentRecord = m_store.count();
-    if (m_store.count() == 0) {
-        m_reminderlist->hide();
-        m_tool[2]->setEnabled(false);
-        m_tool[3]->setEnabled(false);
-    }
     LoadCurrentRecord();
     RefreshActiveView();
 }

@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "data/date_patterns.h"
+#include "data/reminder_store.h"
+
+#include <QFrame>
 #include <QLineEdit>
+
+class QCalendarWidget;
+class QComboBox;
 
 namespace nudgewell {
 
@@ -17,6 +24,32 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+};
+
+// The edit panel that takes the list's place: text, frequency, years and the date. It holds
+// what is being edited; the main window keeps the records.
+class ReminderEditor final : public QFrame {
+    Q_OBJECT
+
+public:
+    ReminderEditor(const QLocale& locale, QWidget* parent);
+
+    // The text box also mirrors the current record's text while browsing.
+    void setReminderText(const QString& text);
+    QString reminderText() const;
+    // Fills the controls from a record's fields; a frequency letter the list does not offer
+    // leaves the list as it is, and a date the calendar cannot show opens it on `fallback`.
+    void load(char frequencyCode, char yearsFlag, const QDate& date, const QDate& fallback);
+    // `base` with the panel's text, frequency, years and date; the date in `longPattern`.
+    ReminderRecord edited(ReminderRecord base, const QString& longPattern,
+                          const QLocale& locale) const;
+    void focusForTyping();
+
+private:
+    ReminderTextBox* m_txtreminder = nullptr;
+    QComboBox* m_typelist = nullptr;
+    QComboBox* m_yearlist = nullptr;
+    QCalendarWidget* m_calendar2 = nullptr;
 };
 
 } // namespace nudgewell

@@ -5,6 +5,7 @@
 #include "data/settings.h"
 #include "data/startup_log_file.h"
 #include "main/commands.h"
+#include "main/editor.h"
 #include "main/views.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
@@ -28,33 +29,34 @@ namespace {
 
 const QString kTitle = QStringLiteral("Nudgewell");
 
-// Toolbar keys by position; empty for a separator. Show All carries image 8 and Show
+// Toolbar keys by position; none for a separator. Show All carries image 8 and Show
 // Upcoming image 7.
 struct ToolSlot {
+    Tool position;
     const char* key;
     int image;
     const char* accessibleName;
 };
-constexpr ToolSlot kToolSlots[18] = {
-    {nullptr, 0, nullptr},
-    {"tooladd", 1, "New"},
-    {"tooledit", 2, "Edit"},
-    {"tooldelete", 3, "Delete"},
-    {"toolsave", 4, "Save"},
-    {"toolcancel", 5, "Cancel"},
-    {"toolprint", 6, "Print Reminders"},
-    {nullptr, 0, nullptr},
-    {"toolshowall", 8, "Show All"},
-    {"toolshowweek", 7, "Show Upcoming"},
-    {"toolstartup", 9, "Startup List"},
-    {"toolcalendar", 10, "Calendar"},
-    {nullptr, 0, nullptr},
-    {"tooloptions", 11, "Options"},
-    {nullptr, 0, nullptr},
-    {"toolhelp", 12, "Help"},
-    {nullptr, 0, nullptr},
-    {"toolclose", 13, "Exit"},
+constexpr ToolSlot kToolSlots[] = {
+    {Tool::Add, "tooladd", 1, QT_TRANSLATE_NOOP("MainWindow", "New")},
+    {Tool::Edit, "tooledit", 2, QT_TRANSLATE_NOOP("MainWindow", "Edit")},
+    {Tool::Delete, "tooldelete", 3, QT_TRANSLATE_NOOP("MainWindow", "Delete")},
+    {Tool::Save, "toolsave", 4, QT_TRANSLATE_NOOP("MainWindow", "Save")},
+    {Tool::Cancel, "toolcancel", 5, QT_TRANSLATE_NOOP("MainWindow", "Cancel")},
+    {Tool::Print, "toolprint", 6, QT_TRANSLATE_NOOP("MainWindow", "Print Reminders")},
+    {Tool::Separator7, nullptr, 0, nullptr},
+    {Tool::ShowAll, "toolshowall", 8, QT_TRANSLATE_NOOP("MainWindow", "Show All")},
+    {Tool::ShowUpcoming, "toolshowweek", 7, QT_TRANSLATE_NOOP("MainWindow", "Show Upcoming")},
+    {Tool::Startup, "toolstartup", 9, QT_TRANSLATE_NOOP("MainWindow", "Startup List")},
+    {Tool::Calendar, "toolcalendar", 10, QT_TRANSLATE_NOOP("MainWindow", "Calendar")},
+    {Tool::Separator12, nullptr, 0, nullptr},
+    {Tool::Options, "tooloptions", 11, QT_TRANSLATE_NOOP("MainWindow", "Options")},
+    {Tool::Separator14, nullptr, 0, nullptr},
+    {Tool::Help, "toolhelp", 12, QT_TRANSLATE_NOOP("MainWindow", "Help")},
+    {Tool::Separator16, nullptr, 0, nullptr},
+    {Tool::Close, "toolclose", 13, QT_TRANSLATE_NOOP("MainWindow", "Exit")},
 };
+static_assert(std::size(kToolSlots) == kToolCount);
 
 } // namespace
 
@@ -69,8 +71,9 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     createMenus();
     createToolBar();
     createLists();
-    createEditPanel();
+    m_editor = new ReminderEditor(m_services.clock.locale(), m_client);
     layoutControls();
+    applyState();
     setMenuHelpTopics(this);
     installContextHelp(this, m_services.help, 200);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::onFocusWindowChanged);
@@ -82,130 +85,124 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::createActions() {
-    auto make = [this](const char* name, const QString& caption, const QKeySequence& keys,
-                       void (MainWindow::*handler)()) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QLatin1String(name));
-        if (!keys.isEmpty())
-            action->setShortcut(keys);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    m_menuCalendar = make("menuCalendar", QStringLiteral("Calenda&r"),
-                          QKeySequence(Qt::CTRL | Qt::Key_R), &MainWindow::menuCalendar_Click);
-    m_menustartup = make("menustartup", QStringLiteral("&Startup List"), QKeySequence(Qt::Key_F2),
-                         &MainWindow::menustartup_Click);
-    m_menushowall = make("menushowall", QStringLiteral("Show &All"), QKeySequence(Qt::Key_F3),
-                         &MainWindow::menushowall_Click);
-    m_menushowweek = make("menushowweek", QStringLiteral("Show &Upcoming"),
-                          QKeySequence(Qt::Key_F4), &MainWindow::menushowweek_Click);
-    m_menuoptions = make("menuoptions", QStringLiteral("&Options"), QKeySequence(Qt::Key_F11),
-                         &MainWindow::menuoptions_Click);
-    m_menuprintreminders =
-        make("menuprintreminders", QStringLiteral("&Print Reminders"),
-             QKeySequence(Qt::CTRL | Qt::Key_P), &MainWindow::menuprintreminders_Click);
-    m_menuclose = make("menuclose", QStringLiteral("E&xit"), QKeySequence(Qt::Key_F12),
-                       &MainWindow::menuclose_Click);
-    m_menuadd = make("menuadd", QStringLiteral("&New"), QKeySequence(Qt::Key_F5),
-                     &MainWindow::menuadd_Click);
-    m_menuedit = make("menuedit", QStringLiteral("&Edit"), QKeySequence(Qt::Key_F7),
-                      &MainWindow::menuedit_Click);
-    m_menudelete = make("menudelete", QStringLiteral("&Delete"), QKeySequence(Qt::Key_F9),
-                        &MainWindow::menudelete_Click);
-    m_menudeleteold = make("menudeleteold", QStringLiteral("Delete &Old Reminders"),
-                           QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::menudeleteold_Click);
-    m_menusave = make("menusave", QStringLiteral("&Save"), QKeySequence(Qt::Key_F6),
-                      &MainWindow::menusave_Click);
-    m_menucancel = make("menucancel", QStringLiteral("&Cancel"), QKeySequence(Qt::Key_F8),
-                        &MainWindow::menucancel_Click);
-    m_helponreminders = make("helponreminders", QStringLiteral("Help &Topics"), QKeySequence(),
-                             &MainWindow::helponreminders_Click);
-    // "F1" is part of the caption; the item owns no shortcut.
-    m_helpusingreminders = make("helpusingreminders", QStringLiteral("&Using Nudgewell       F1"),
-                                QKeySequence(), &MainWindow::helpusingreminders_Click);
-    m_menuhelpabout = make("menuhelpabout", QStringLiteral("&About Nudgewell"), QKeySequence(),
-                           &MainWindow::menuhelpabout_Click);
-
-    for (int position = 1; position <= 17; ++position) {
+    for (const ToolSlot& slot : kToolSlots) {
         auto* action = new QAction(this);
-        if (const char* key = kToolSlots[position].key) {
-            const QString name = QLatin1String(key);
+        if (slot.key) {
+            const QString name = QLatin1String(slot.key);
             action->setObjectName(name);
-            action->setIcon(toolbarIcon(kToolSlots[position].image));
+            action->setIcon(toolbarIcon(slot.image));
             connect(action, &QAction::triggered, this,
                     [this, name] { Toolbar1_ButtonClick(name); });
         } else {
             action->setSeparator(true);
-            action->setObjectName(QStringLiteral("toolsep%1").arg(position));
+            action->setObjectName(QStringLiteral("toolsep%1").arg(int(slot.position)));
         }
-        m_tool[position] = action;
+        m_tools[int(slot.position)] = action;
     }
 }
 
 void MainWindow::createMenus() {
-    auto addSeparator = [](QMenu* menu, const char* name) {
-        menu->addSeparator()->setObjectName(QLatin1String(name));
+    struct Item {
+        const char* name; // a separator's name begins with "sep"
+        const char* caption;
+        QKeyCombination keys;
+        void (MainWindow::*handler)();
     };
-    m_menufile = menuBar()->addMenu(QStringLiteral("&File"));
-    m_menufile->setObjectName(QStringLiteral("menufile"));
-    m_menufile->addAction(m_menuCalendar);
-    m_menufile->addAction(m_menustartup);
-    m_menufile->addAction(m_menushowall);
-    m_menufile->addAction(m_menushowweek);
-    addSeparator(m_menufile, "sep1");
-    m_menufile->addAction(m_menuoptions);
-    m_menufile->addAction(m_menuprintreminders);
-    addSeparator(m_menufile, "sep2");
-    m_menufile->addAction(m_menuclose);
-
-    m_menureminder1 = menuBar()->addMenu(QStringLiteral("&Reminder"));
-    m_menureminder1->setObjectName(QStringLiteral("menureminder1"));
-    m_menureminder1->addAction(m_menuadd);
-    m_menureminder1->addAction(m_menuedit);
-    m_menureminder1->addAction(m_menudelete);
-    addSeparator(m_menureminder1, "sep3");
-    m_menureminder1->addAction(m_menudeleteold);
-
-    m_menureminder2 = menuBar()->addMenu(QStringLiteral("&Reminder"));
-    m_menureminder2->setObjectName(QStringLiteral("menureminder2"));
-    m_menureminder2->addAction(m_menusave);
-    m_menureminder2->addAction(m_menucancel);
-
-    m_menuhelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    m_menuhelp->setObjectName(QStringLiteral("menuhelp"));
-    m_menuhelp->addAction(m_helponreminders);
-    m_menuhelp->addAction(m_helpusingreminders);
-    addSeparator(m_menuhelp, "sep4");
-    m_menuhelp->addAction(m_menuhelpabout);
-
-    m_menufile->menuAction()->setObjectName(QStringLiteral("menufileAction"));
-    m_menureminder1->menuAction()->setObjectName(QStringLiteral("menureminder1Action"));
-    m_menureminder2->menuAction()->setObjectName(QStringLiteral("menureminder2Action"));
-    m_menuhelp->menuAction()->setObjectName(QStringLiteral("menuhelpAction"));
-
-    m_menushowweek->setVisible(false);
-    m_menureminder2->menuAction()->setVisible(false);
-    m_menusave->setEnabled(false);
-    m_menucancel->setEnabled(false);
+    struct Menu {
+        const char* name;
+        const char* caption;
+        std::initializer_list<Item> items;
+    };
+    const QKeyCombination none;
+    // "F1" is part of the caption of "Using Nudgewell"; the item owns no shortcut.
+    const Menu menus[] = {
+        {"menufile",
+         QT_TR_NOOP("&File"),
+         {{"menuCalendar", QT_TR_NOOP("Calenda&r"), Qt::CTRL | Qt::Key_R,
+           &MainWindow::menuCalendar_Click},
+          {"menustartup", QT_TR_NOOP("&Startup List"), Qt::Key_F2, &MainWindow::menustartup_Click},
+          {"menushowall", QT_TR_NOOP("Show &All"), Qt::Key_F3, &MainWindow::menushowall_Click},
+          {"menushowweek", QT_TR_NOOP("Show &Upcoming"), Qt::Key_F4,
+           &MainWindow::menushowweek_Click},
+          {"sep1", nullptr, none, nullptr},
+          {"menuoptions", QT_TR_NOOP("&Options"), Qt::Key_F11, &MainWindow::menuoptions_Click},
+          {"menuprintreminders", QT_TR_NOOP("&Print Reminders"), Qt::CTRL | Qt::Key_P,
+           &MainWindow::menuprintreminders_Click},
+          {"sep2", nullptr, none, nullptr},
+          {"menuclose", QT_TR_NOOP("E&xit"), Qt::Key_F12, &MainWindow::menuclose_Click}}},
+        {"menureminder1",
+         QT_TR_NOOP("&Reminder"),
+         {{"menuadd", QT_TR_NOOP("&New"), Qt::Key_F5, &MainWindow::menuadd_Click},
+          {"menuedit", QT_TR_NOOP("&Edit"), Qt::Key_F7, &MainWindow::menuedit_Click},
+          {"menudelete", QT_TR_NOOP("&Delete"), Qt::Key_F9, &MainWindow::menudelete_Click},
+          {"sep3", nullptr, none, nullptr},
+          {"menudeleteold", QT_TR_NOOP("Delete &Old Reminders"), Qt::CTRL | Qt::Key_D,
+           &MainWindow::menudeleteold_Click}}},
+        {"menureminder2",
+         QT_TR_NOOP("&Reminder"),
+         {{"menusave", QT_TR_NOOP("&Save"), Qt::Key_F6, &MainWindow::menusave_Click},
+          {"menucancel", QT_TR_NOOP("&Cancel"), Qt::Key_F8, &MainWindow::menucancel_Click}}},
+        {"menuhelp",
+         QT_TR_NOOP("&Help"),
+         {{"helponreminders", QT_TR_NOOP("Help &Topics"), none, &MainWindow::helponreminders_Click},
+          {"helpusingreminders", QT_TR_NOOP("&Using Nudgewell       F1"), none,
+           &MainWindow::helpusingreminders_Click},
+          {"sep4", nullptr, none, nullptr},
+          {"menuhelpabout", QT_TR_NOOP("&About Nudgewell"), none,
+           &MainWindow::menuhelpabout_Click}}},
+    };
+    for (const Menu& m : menus) {
+        QMenu* menu = menuBar()->addMenu(tr(m.caption));
+        menu->setObjectName(QLatin1String(m.name));
+        menu->menuAction()->setObjectName(QLatin1String(m.name) + QLatin1String("Action"));
+        for (const Item& item : m.items) {
+            if (!item.handler) {
+                menu->addSeparator()->setObjectName(QLatin1String(item.name));
+                continue;
+            }
+            QAction* action = menu->addAction(tr(item.caption));
+            action->setObjectName(QLatin1String(item.name));
+            if (item.keys != none)
+                action->setShortcut(QKeySequence(item.keys));
+            connect(action, &QAction::triggered, this, item.handler);
+        }
+    }
+    m_menureminder2 = findChild<QMenu*>(QStringLiteral("menureminder2"));
 }
 
 void MainWindow::createToolBar() {
     m_toolbar = new QToolBar(m_client);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setAccessibleName(QStringLiteral("Toolbar"));
+    m_toolbar->setAccessibleName(tr("Toolbar"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setIconSize(QSize(24, 24));
-    for (int position = 1; position <= 17; ++position) {
-        m_toolbar->addAction(m_tool[position]);
+    for (const ToolSlot& slot : kToolSlots) {
+        QAction* action = tool(slot.position);
+        m_toolbar->addAction(action);
         // The buttons carry no caption or tooltip, only a name for screen readers.
-        if (const char* name = kToolSlots[position].accessibleName)
-            m_toolbar->widgetForAction(m_tool[position])->setAccessibleName(QLatin1String(name));
+        if (slot.accessibleName)
+            m_toolbar->widgetForAction(action)->setAccessibleName(tr(slot.accessibleName));
     }
-    m_tool[4]->setVisible(false);
-    m_tool[5]->setVisible(false);
-    m_tool[9]->setVisible(false);
+}
+
+void MainWindow::applyState() {
+    for (const ActionState& row : actionStates()) {
+        auto* action = findChild<QAction*>(row.objectName);
+        action->setVisible(row.visible(m_state));
+        action->setEnabled(row.enabled(m_state));
+    }
+    const bool browsing = m_state.mode == Mode::Browsing;
+    for (View view : {View::Upcoming, View::All})
+        list(view)->setVisible(browsing && m_state.view == view && m_state.hasLines);
+    m_labelNoRemindersWeek->setVisible(m_state.view == View::Upcoming && !m_state.hasLines);
+    m_labelNoRemindersAll->setVisible(m_state.view == View::All && !m_state.hasLines);
+    m_editor->setVisible(!browsing);
+}
+
+QListView* MainWindow::list(View view) const {
+    return view == View::Upcoming ? m_reminderlist : m_reminderlist2;
 }
 
 void MainWindow::layoutControls() {
@@ -235,8 +232,7 @@ bool MainWindow::startUp() {
 
     QString error;
     if (!AppendStartupRecord(m_services.directory, now, order, locale, m_services.files, &error))
-        reportFailure(
-            QStringLiteral("This start could not be added to the start-up list.\n%1").arg(error));
+        reportFailure(tr("This start could not be added to the start-up list.\n%1").arg(error));
 
     m_patterns = DatePatterns::forOrder(order);
     m_lblShowDate1->setText(Format(now, QStringLiteral("dddd"), locale));
@@ -249,21 +245,14 @@ bool MainWindow::startUp() {
             reportFailure(error);
     }
 
-    // A stored size that is no sensible number is replaced by the first-run size.
-    bool heightOk = false;
-    bool widthOk = false;
-    const double height = settings.get(keys::Height).toDouble(&heightOk);
-    const double width = settings.get(keys::Width).toDouble(&widthOk);
-    if (heightOk && height > 0 && height < 1e6)
-        setOuterSizeTwips(height, widthOk && width > 0 && width < 1e6 ? width : 8900);
-    else
-        setOuterSizeTwips(5655, 8900);
+    const WindowSizeTwips size =
+        storedWindowSize(settings.get(keys::Height), settings.get(keys::Width));
+    setOuterSizeTwips(size.height, size.width);
     m_startMinimized = settings.get(keys::Minimize) == QLatin1String("1");
 
     if (!m_store.Open(&error)) {
         reportFailure(
-            QStringLiteral("Nudgewell cannot open its reminder file and will now close.\n%1")
-                .arg(error));
+            tr("Nudgewell cannot open its reminder file and will now close.\n%1").arg(error));
         return false;
     }
     if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
@@ -328,8 +317,8 @@ void MainWindow::FitListsToWindow() {
         m_fitting = true;
         m_services.messages.showMessage(
             this, kTitle,
-            QStringLiteral("Error Handler 20. You cannot resize this program so small. "
-                           "Nudgewell will now resize itself to a proper size!"),
+            tr("Error Handler 20. You cannot resize this program so small. "
+               "Nudgewell will now resize itself to a proper size!"),
             MessageBoxes::Icon::None);
         setOuterSizeTwips(5655, 8940);
         m_fitting = false;
@@ -369,7 +358,7 @@ void MainWindow::handleActivation() {
 }
 
 void MainWindow::RefreshActiveView() {
-    if (m_menushowall->isVisible())
+    if (m_state.view == View::Upcoming)
         BuildUpcomingView();
     else
         BuildAllView();

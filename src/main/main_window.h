@@ -4,6 +4,7 @@
 #include "data/date_patterns.h"
 #include "data/reminder_store.h"
 #include "data/view_lines.h"
+#include "main/window_state.h"
 #include "ui/services.h"
 
 #include <QMainWindow>
@@ -12,9 +13,6 @@
 #include <memory>
 
 class QAction;
-class QCalendarWidget;
-class QComboBox;
-class QFrame;
 class QLabel;
 class QListView;
 class QMenu;
@@ -24,13 +22,8 @@ class QWindow;
 namespace nudgewell {
 
 class AboutForm;
-class Clock;
-class FileSystem;
-class HelpViewer;
-class MessageBoxes;
+class ReminderEditor;
 class ReminderListModel;
-class ReminderTextBox;
-class SettingsStore;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -47,7 +40,8 @@ public:
     int recordCount() const { return m_store.count(); }
     int currentRecord() const { return m_currentRecord; }
     QString editorMode() const { return m_addOrEdit; }
-    bool isEditing() const;
+    bool isEditing() const { return m_state.mode == Mode::Editing; }
+    View view() const { return m_state.view; }
     double heightTwips() const { return m_heightTwips; }
     double widthTwips() const { return m_widthTwips; }
 
@@ -94,32 +88,33 @@ private:
     void createMenus();
     void createToolBar();
     void createLists();
-    void createEditPanel();
     void layoutControls();
 
+    // Shows and enables the menus, toolbar positions and lists for m_state.
+    void applyState();
     void reportFailure(const QString& reason);
-    void setListCommandsEnabled(bool hasLines);
     std::vector<ReminderRecord> readRecords();
     ViewContext viewContext() const;
     // Fills one list, shows it or its empty label, and selects its first line.
-    void showLines(bool upcoming, std::vector<ListLine> lines);
-    void enterEditingState();
-    void enterBrowsingState();
-    void restoreView();
+    void showLines(View view, std::vector<ListLine> lines);
+    void openEditor(const QDate& date);
+    void closeEditor();
     void focusView();
     void moveEmptyLabels(double topTwips);
     void SaveWindowSize();
     void onFocusWindowChanged(QWindow* window);
     QWidget* openSecondary(QPointer<QWidget>& slot, const QString& objectName,
                            const QString& caption);
+    QAction* tool(Tool position) const { return m_tools[int(position)]; }
+    QListView* list(View view) const;
 
     Services m_services;
     ReminderStore m_store;
+    WindowState m_state;
 
     // The main window's record state.
     int m_currentRecord = 0;
     int m_editRecord = 0; // the record the open editor works on; nothing else moves it
-    bool m_editFromUpcoming = true;
     QString m_addOrEdit;
     QString m_labelDate;
     QString m_labelFrequency;
@@ -146,36 +141,11 @@ private:
     ReminderListModel* m_allModel = nullptr;
     QLabel* m_labelNoRemindersAll = nullptr;
     QLabel* m_labelNoRemindersWeek = nullptr;
+    ReminderEditor* m_editor = nullptr;
 
-    QFrame* m_frame1 = nullptr;
-    ReminderTextBox* m_txtreminder = nullptr;
-    QComboBox* m_typelist = nullptr;
-    QComboBox* m_yearlist = nullptr;
-    QCalendarWidget* m_calendar2 = nullptr;
-
-    QMenu* m_menufile = nullptr;
-    QMenu* m_menureminder1 = nullptr;
     QMenu* m_menureminder2 = nullptr;
-    QMenu* m_menuhelp = nullptr;
-    QAction* m_menuCalendar = nullptr;
-    QAction* m_menustartup = nullptr;
-    QAction* m_menushowall = nullptr;
-    QAction* m_menushowweek = nullptr;
-    QAction* m_menuoptions = nullptr;
-    QAction* m_menuprintreminders = nullptr;
-    QAction* m_menuclose = nullptr;
-    QAction* m_menuadd = nullptr;
-    QAction* m_menuedit = nullptr;
-    QAction* m_menudelete = nullptr;
-    QAction* m_menudeleteold = nullptr;
-    QAction* m_menusave = nullptr;
-    QAction* m_menucancel = nullptr;
-    QAction* m_helponreminders = nullptr;
-    QAction* m_helpusingreminders = nullptr;
-    QAction* m_menuhelpabout = nullptr;
-
-    // Toolbar positions 1..17; separators included.
-    QAction* m_tool[18] = {};
+    // The toolbar's actions by position, separators included.
+    std::array<QAction*, kToolCount + 1> m_tools = {};
 
     QPointer<QWidget> m_calendarWindow;
     QPointer<QWidget> m_startupWindow;

@@ -87,9 +87,8 @@ void MainWindow::createLists() {
         connect(list, &QListView::doubleClicked, this, [this] { menuedit_Click(); });
         return list;
     };
-    m_reminderlist =
-        makeList("reminderlist", QStringLiteral("Upcoming reminders"), m_upcomingModel);
-    m_reminderlist2 = makeList("reminderlist2", QStringLiteral("All reminders"), m_allModel);
+    m_reminderlist = makeList("reminderlist", tr("Upcoming reminders"), m_upcomingModel);
+    m_reminderlist2 = makeList("reminderlist2", tr("All reminders"), m_allModel);
     connect(m_reminderlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) {
                 if (index.isValid())
@@ -101,24 +100,12 @@ void MainWindow::createLists() {
                     MatchSelectedLine(index.row(), false);
             });
 
-    m_labelNoRemindersAll = makeEmptyLabel(m_client, "LabelNoRemindersAll",
-                                           QStringLiteral("You have no reminders saved!"));
+    m_labelNoRemindersAll =
+        makeEmptyLabel(m_client, "LabelNoRemindersAll", tr("You have no reminders saved!"));
     placeInTwips(m_labelNoRemindersAll, 2160, 2040, 3630, 300);
-    m_labelNoRemindersWeek = makeEmptyLabel(m_client, "LabelNoRemindersWeek",
-                                            QStringLiteral("You have no upcoming reminders!"));
+    m_labelNoRemindersWeek =
+        makeEmptyLabel(m_client, "LabelNoRemindersWeek", tr("You have no upcoming reminders!"));
     placeInTwips(m_labelNoRemindersWeek, 1560, 2040, 5160, 300);
-    m_labelNoRemindersAll->hide();
-    m_labelNoRemindersWeek->hide();
-}
-
-void MainWindow::setListCommandsEnabled(bool hasLines) {
-    m_tool[6]->setEnabled(hasLines);
-    m_menuprintreminders->setVisible(hasLines);
-    m_tool[2]->setEnabled(hasLines);
-    m_tool[3]->setEnabled(hasLines);
-    // Edit and Delete act on the highlighted line; with none, there is nothing to act on.
-    m_menuedit->setEnabled(hasLines);
-    m_menudelete->setEnabled(hasLines);
 }
 
 std::vector<ReminderRecord> MainWindow::readRecords() {
@@ -133,31 +120,25 @@ ViewContext MainWindow::viewContext() const {
     return ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale());
 }
 
-void MainWindow::showLines(bool upcoming, std::vector<ListLine> lines) {
-    QListView* list = upcoming ? m_reminderlist : m_reminderlist2;
-    ReminderListModel* model = upcoming ? m_upcomingModel : m_allModel;
+void MainWindow::showLines(View view, std::vector<ListLine> lines) {
+    ReminderListModel* model = view == View::Upcoming ? m_upcomingModel : m_allModel;
     model->setLines(std::move(lines));
-    fitRows(list, model);
-    const bool hasLines = model->rowCount() > 0;
-    (upcoming ? m_reminderlist2 : m_reminderlist)->hide();
-    list->setVisible(hasLines);
-    (upcoming ? m_labelNoRemindersAll : m_labelNoRemindersWeek)->hide();
-    (upcoming ? m_labelNoRemindersWeek : m_labelNoRemindersAll)->setVisible(!hasLines);
-    setListCommandsEnabled(hasLines);
-    if (hasLines)
-        list->setCurrentIndex(model->index(0));
+    fitRows(list(view), model);
+    m_state.view = view;
+    m_state.hasLines = model->rowCount() > 0;
+    applyState();
+    if (m_state.hasLines)
+        list(view)->setCurrentIndex(model->index(0));
 }
 
 void MainWindow::BuildAllView() {
-    showLines(false, buildAllLines(readRecords(), viewContext()));
-    setWindowTitle(QStringLiteral("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
+    showLines(View::All, buildAllLines(readRecords(), viewContext()));
+    setWindowTitle(tr("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
 }
 
 void MainWindow::BuildUpcomingView() {
-    showLines(true, buildUpcomingLines(readRecords(), viewContext(),
-                                       daysCheckedOrDefault(m_daysChecked)));
-    m_tool[8]->setVisible(true);
-    m_tool[9]->setVisible(false);
+    showLines(View::Upcoming, buildUpcomingLines(readRecords(), viewContext(),
+                                                 daysCheckedOrDefault(m_daysChecked)));
 }
 
 void MainWindow::MatchSelectedLine(int row, bool upcoming) {

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "main/window_state.h"
+
+namespace nudgewell {
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+bool always(const WindowState&) {
+    return true;
+}
+bool browsing(const WindowState& s) {
+    return s.mode == Mode::Browsing;
+}
+bool editing(const WindowState& s) {
+    return s.mode == Mode::Editing;
+}
+bool upcomingShowing(const WindowState& s) {
+    return s.view == View::Upcoming;
+}
+bool allShowing(const WindowState& s) {
+    return s.view == View::All;
+}
+bool hasLines(const WindowState& s) {
+    return s.hasLines;
+}
+// Edit, Delete and Print act on the list's lines; with none there is nothing to act on.
+bool browsingWithLines(const WindowState& s) {
+    return browsing(s) && s.hasLines;
+}
+
+// The view buttons offer the view that is not showing. While editing, the one on the bar
+// stays there, disabled, and Save or Cancel bring its view back.
+constexpr ActionState kStates[] = {
+    {"menufileAction"_L1, always, browsing},
+    {"menuCalendar"_L1, always, browsing},
+    {"menustartup"_L1, always, browsing},
+    {"menushowall"_L1, upcomingShowing, browsing},
+    {"menushowweek"_L1, allShowing, browsing},
+    {"menuoptions"_L1, always, browsing},
+    {"menuprintreminders"_L1, hasLines, browsing},
+    {"menuclose"_L1, always, browsing},
+    {"menureminder1Action"_L1, browsing, always},
+    {"menuadd"_L1, always, browsing},
+    {"menuedit"_L1, always, browsingWithLines},
+    {"menudelete"_L1, always, browsingWithLines},
+    {"menudeleteold"_L1, always, browsing},
+    {"menureminder2Action"_L1, editing, always},
+    {"menusave"_L1, always, editing},
+    {"menucancel"_L1, always, editing},
+
+    {"tooladd"_L1, browsing, always},
+    {"tooledit"_L1, browsing, hasLines},
+    {"tooldelete"_L1, browsing, hasLines},
+    {"toolsave"_L1, editing, always},
+    {"toolcancel"_L1, editing, always},
+    {"toolprint"_L1, always, browsingWithLines},
+    {"toolshowall"_L1, upcomingShowing, browsing},
+    {"toolshowweek"_L1, allShowing, browsing},
+    {"toolstartup"_L1, browsing, always},
+    {"toolcalendar"_L1, browsing, always},
+    {"toolsep12"_L1, browsing, always},
+    {"toolsep14"_L1, browsing, always},
+    {"toolsep16"_L1, browsing, always},
+};
+
+} // namespace
+
+std::span<const ActionState> actionStates() {
+    return kStates;
+}
+
+} // namespace nudgewell
