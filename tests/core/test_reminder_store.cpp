@@ -9,8 +9,6 @@ using namespace nudgewell;
 using namespace nudgewell::test;
 using Step = FailingFileSystem::Step;
 
-Q_DECLARE_METATYPE(Step)
-
 namespace {
 
 QByteArray rec(const char* text, const QByteArray& reserved = QByteArray(3, '\0')) {
@@ -89,6 +87,11 @@ private slots:
             for (const auto& [name, step] : steps)
                 row(QByteArray(op) + " fails: " + name, op, kThree, kThree, step);
         }
+        // The new file is in place even when its folder entry could not be flushed.
+        row("without 1, folder not synced", "without 1", kThree, kThree.mid(70),
+            Step::SyncDirectory);
+        row("keeping, folder not synced", "keeping", kThree, rec("second") + rec("third"),
+            Step::SyncDirectory);
         for (const char* op : {"write 1 new", "write 4 new"}) { // in place, append
             row(QByteArray(op) + " fails: write", op, kThree, kThree, Step::Write);
             row(QByteArray(op) + " fails: flush", op, kThree, kThree, Step::Flush);
@@ -126,7 +129,8 @@ private slots:
                                                     : store.RewriteWithout(arg.toInt(), error);
         };
         QString error;
-        QCOMPARE(run(&error), failAt == Step::None);
+        const bool notSynced = failAt == Step::SyncDirectory;
+        QCOMPARE(run(&error), failAt == Step::None || notSynced);
         QCOMPARE(error.isEmpty(), failAt == Step::None);
         QVERIFY(QFile::exists(dat)); // even when empty
         QCOMPARE(readFile(dat), after);
@@ -137,7 +141,7 @@ private slots:
         QVERIFY(!QFile::exists(tmp));
         if (verb == QLatin1String("write") && failAt == Step::None)
             QCOMPARE(store.ReadRecord(arg.toInt()).trimmedText(), text.left(55));
-        if (failAt != Step::None)
+        if (failAt != Step::None && !notSynced)
             QVERIFY2(run(&error), qPrintable(error));
     }
 };

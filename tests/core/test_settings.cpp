@@ -29,6 +29,7 @@ private slots:
         QTest::newRow("missing") << "" << 6;
         QTest::newRow("not a number") << "abc" << 6;
         QTest::newRow("negative") << "-1" << 6;
+        QTest::newRow("a leap year ahead") << "366" << 366;
         QTest::newRow("past a year") << "367" << 6;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("fifteen") << "15" << 15;
@@ -37,6 +38,37 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, days);
         QCOMPARE(daysCheckedOrDefault(text), days);
+    }
+
+    void windowSize_data() {
+        QTest::addColumn<QString>("height");
+        QTest::addColumn<QString>("width");
+        QTest::addColumn<QSizeF>("size"); // width x height
+        QTest::newRow("stored") << "6000"
+                                << "9600" << QSizeF(9600, 6000);
+        QTest::newRow("fractions") << "6000.5"
+                                   << "9600.25" << QSizeF(9600.25, 6000.5);
+        QTest::newRow("none stored") << ""
+                                     << "" << QSizeF(8900, 5655);
+        QTest::newRow("width garbled") << "6000"
+                                       << "wide" << QSizeF(8900, 6000);
+        QTest::newRow("width zero") << "6000"
+                                    << "0" << QSizeF(8900, 6000);
+        QTest::newRow("height garbled: both first-run") << "tall"
+                                                        << "9600" << QSizeF(8900, 5655);
+        QTest::newRow("height negative") << "-5"
+                                         << "9600" << QSizeF(8900, 5655);
+        QTest::newRow("height too large") << "1e6"
+                                          << "9600" << QSizeF(8900, 5655);
+        QTest::newRow("height not a number") << "nan"
+                                             << "9600" << QSizeF(8900, 5655);
+    }
+    void windowSize() {
+        QFETCH(QString, height);
+        QFETCH(QString, width);
+        QFETCH(QSizeF, size);
+        const WindowSizeTwips got = storedWindowSize(height, width);
+        QCOMPARE(QSizeF(got.width, got.height), size);
     }
 
     void twipsText_data() {

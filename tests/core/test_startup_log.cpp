@@ -9,8 +9,6 @@ using namespace nudgewell;
 using namespace nudgewell::test;
 using Step = FailingFileSystem::Step;
 
-Q_DECLARE_METATYPE(Step)
-
 class TestStartupLog : public QObject {
     Q_OBJECT
 

@@ -42,6 +42,10 @@ private slots:
             "WX02/12/2002Gym|MX10/01/2002Rent|YX19/12/1970Bday",
             "09/12/02   Mon\tWeekly \tGym#1|10/12/02   Tue\tMonthly\tRent#2|"
             "16/12/02   Mon\tWeekly \tGym#1|19/12/02   Thu\tYearly \tBday#3");
+        row("weekly across a month end", QDate(2002, 11, 28), 6, "WX26/11/2002Gym",
+            "03/12/02   Tue\tWeekly \tGym#1");
+        row("366 days ahead: the last day is in, the next is not", thu, 366,
+            "OX06/12/2003In|OX07/12/2003Out", "06/12/03   Sat\tOnce   \tIn#1");
         row("years count from today, not the line", QDate(2002, 12, 28), 6, "YA02/01/1990Wed",
             "02/01/03   Thu\tYearly \tWed ... 12 years#1");
         row("monthly 31st in November", QDate(2002, 11, 1), 29, "MX31/10/2002Pay", "");

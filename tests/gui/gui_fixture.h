@@ -32,7 +32,7 @@ inline void closeModalSoon(QString* caption = nullptr) {
 
 // One main window in its own folder and settings file, with the clock and locale pinned.
 struct WindowFixture {
-    explicit WindowFixture(const QDate& today = QDate(2026, 12, 6),
+    explicit WindowFixture(const QDate& today = QDate(2037, 12, 6),
                            const QLocale& locale = QLocale(QLocale::English, QLocale::UnitedStates))
         : clock(QDateTime(today, QTime(10, 30, 15)), locale),
           settings(dir.filePath(QStringLiteral("settings.ini"))) {}

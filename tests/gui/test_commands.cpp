@@ -77,7 +77,7 @@ void TestCommands::menusAndToolbarAtStart() {
 
 void TestCommands::commandsRun() {
     WindowFixture f;
-    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
+    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2037")});
     f.start();
     f.action("tooladd")->trigger();
     QCOMPARE(f.window->editorMode(), QString("add"));

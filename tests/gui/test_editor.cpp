@@ -54,12 +54,12 @@ private slots:
 };
 
 void TestEditor::newThenSave() {
-    WindowFixture f(QDate(2026, 12, 6), QLocale(QLocale::English, QLocale::UnitedKingdom));
+    WindowFixture f(QDate(2037, 12, 6), QLocale(QLocale::English, QLocale::UnitedKingdom));
     f.settings.save("Calendar Format", "dd/mm");
     f.start();
     const QByteArray before = f.reminderBytes();
     // The placeholder is on disk at once, month-first whatever the order.
-    QCOMPARE(f.press(Qt::Key_F5), before + recordBytes("", 'X', 'O', "12/06/2026"));
+    QCOMPARE(f.press(Qt::Key_F5), before + recordBytes("", 'X', 'O', "12/06/2037"));
     checkState(f, true);
     QStringList texts;
     for (const QLabel* label : f.find<QFrame>("Frame1")->findChildren<QLabel*>())
@@ -93,12 +93,12 @@ void TestEditor::newThenSave() {
     f.type("Dentist at nine");
     f.find<QComboBox>("typelist")->setCurrentIndex(3);
     f.find<QComboBox>("yearlist")->setCurrentIndex(1);
-    calendar->setSelectedDate(QDate(2026, 12, 9));
-    QCOMPARE(f.press(Qt::Key_F6), before + recordBytes("Dentist at nine", 'A', 'Y', "09/12/2026"));
+    calendar->setSelectedDate(QDate(2037, 12, 9));
+    QCOMPARE(f.press(Qt::Key_F6), before + recordBytes("Dentist at nine", 'A', 'Y', "09/12/2037"));
     checkState(f, false);
     QCOMPARE(f.window->recordCount(), 2);
     QVERIFY(
-        f.lines("reminderlist").value(0).startsWith("09/12/26   Wed\tYearly \tDentist at nine"));
+        f.lines("reminderlist").value(0).startsWith("09/12/37   Wed\tYearly \tDentist at nine"));
     // Keys typed after Save belong to the list, not to the hidden text box.
     QCOMPARE(QApplication::focusWidget(), f.find<QWidget>("reminderlist"));
     f.type("zz");
@@ -106,25 +106,40 @@ void TestEditor::newThenSave() {
 }
 
 void TestEditor::newThenCancelRemovesOnlyThePlaceholder_data() {
+    using Step = FailingFileSystem::Step;
     QTest::addColumn<QList<QByteArray>>("records");
-    QTest::newRow("empty file") << QList<QByteArray>();
-    QList<QByteArray> five; // 350 bytes, none of them in the week after 6 December 2026
+    QTest::addColumn<Step>("failAt"); // a disk step of the first Cancel's rewrite that fails
+    QTest::newRow("empty file") << QList<QByteArray>() << Step::None;
+    QList<QByteArray> five; // 350 bytes, none of them in the week after 6 December 2037
     for (const char* text : {"One", "Two", "Three", "Four", "Five"})
         five << recordBytes(text, 'X', 'Y', "03/01/2001");
-    QTest::newRow("five records") << five;
+    QTest::newRow("five records") << five << Step::None;
+    QTest::newRow("rename fails: the editor stays, Cancel again") << five << Step::Rename;
+    QTest::newRow("folder not synced: said, and done") << five << Step::SyncDirectory;
 }
 
 void TestEditor::newThenCancelRemovesOnlyThePlaceholder() {
     QFETCH(QList<QByteArray>, records);
+    QFETCH(FailingFileSystem::Step, failAt);
     WindowFixture f;
     f.writeReminders(records);
     f.start();
     if (records.isEmpty()) // start-up seeds an empty file; empty it again
         f.window->DeleteSelected();
     const QByteArray before = f.reminderBytes();
-    QCOMPARE(f.press(Qt::Key_F5).size(), before.size() + 70);
+    const QByteArray placeholder = f.press(Qt::Key_F5);
+    QCOMPARE(placeholder.size(), before.size() + 70);
     f.type("never mind");
+    f.files.failAt = failAt;
+    if (failAt == FailingFileSystem::Step::Rename) {
+        QCOMPARE(f.press(Qt::Key_F8), placeholder);
+        QVERIFY(f.window->isEditing());
+        QCOMPARE(f.window->recordCount(), int(records.size()) + 1);
+        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+    }
     QCOMPARE(f.press(Qt::Key_F8), before);
+    if (failAt == FailingFileSystem::Step::SyncDirectory)
+        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
     QCOMPARE(f.window->recordCount(), int(records.size()));
     QCOMPARE(f.window->currentRecord(), int(records.size()) + 1);
     f.press(Qt::Key_F7); // the cancelled record is gone: nothing to edit
@@ -138,19 +153,19 @@ void TestEditor::editThenCancelLeavesTheFile_data() {
     QTest::addColumn<QDate>("calendar");
     QTest::addColumn<QString>("format"); // in force at the Save after the Cancel
     QTest::addColumn<QByteArray>("saved");
-    const QByteArray piano = recordBytes("Piano lesson", 'A', 'W', "12/01/2026", "abc");
+    const QByteArray piano = recordBytes("Piano lesson", 'A', 'W', "12/01/2037", "abc");
     QTest::newRow("Save keeps the reserved bytes")
-        << piano << "Weekly Yes" << QDate(2026, 12, 1) << "" << piano;
+        << piano << "Weekly Yes" << QDate(2037, 12, 1) << "" << piano;
     // A date the calendar cannot show opens on today; an unknown letter leaves the frequency.
     QTest::newRow("unreadable date")
-        << recordBytes("Odd", 'X', 'Q', "99/99/0001") << "Monthly No" << QDate(2026, 12, 6) << ""
-        << recordBytes("Odd", 'X', 'M', "12/06/2026");
+        << recordBytes("Odd", 'X', 'Q', "99/99/0001") << "Monthly No" << QDate(2037, 12, 6) << ""
+        << recordBytes("Odd", 'X', 'M', "12/06/2037");
     QTest::newRow("before 1753") << recordBytes("Old", 'X', 'W', "01/01/1700") << "Weekly No"
-                                 << QDate(2026, 12, 6) << ""
-                                 << recordBytes("Old", 'X', 'W', "12/06/2026");
+                                 << QDate(2037, 12, 6) << ""
+                                 << recordBytes("Old", 'X', 'W', "12/06/2037");
     QTest::newRow("Save after the order changed")
-        << recordBytes("Xmas", 'X', 'Y', "12/25/2026") << "Yearly No" << QDate(2026, 12, 25)
-        << "dd/mm" << recordBytes("Xmas", 'X', 'Y', "25/12/2026");
+        << recordBytes("Xmas", 'X', 'Y', "12/25/2037") << "Yearly No" << QDate(2037, 12, 25)
+        << "dd/mm" << recordBytes("Xmas", 'X', 'Y', "25/12/2037");
 }
 
 void TestEditor::editThenCancelLeavesTheFile() {
@@ -196,11 +211,11 @@ void TestEditor::deleteRemovesTheHighlightedReminder_data() {
 
 void TestEditor::deleteRemovesTheHighlightedReminder() {
     QFETCH(QLocale, locale);
-    WindowFixture f(QDate(2026, 12, 6), locale);
+    WindowFixture f(QDate(2037, 12, 6), locale);
     // Weekly, so upcoming under either regional order; B shares its text with A.
-    const QByteArray a = recordBytes("Same", 'X', 'W', "12/01/2026");
-    const QByteArray b = recordBytes("Same", 'A', 'W', "12/02/2026");
-    const QByteArray c = recordBytes("C", 'X', 'W', "12/03/2026");
+    const QByteArray a = recordBytes("Same", 'X', 'W', "12/01/2037");
+    const QByteArray b = recordBytes("Same", 'A', 'W', "12/02/2037");
+    const QByteArray c = recordBytes("C", 'X', 'W', "12/03/2037");
     f.writeReminders({a, b, c});
     f.start();
     // Selecting B's line, or double-clicking it, takes B's own record.
@@ -242,8 +257,8 @@ void TestEditor::deleteRemovesTheHighlightedReminder() {
 
 void TestEditor::purgeRemovesPastOneTimeReminders() {
     WindowFixture f;
-    const QList<QByteArray> records = {recordBytes("Yesterday", 'X', 'O', "12/05/2026"),
-                                       recordBytes("Today", 'X', 'O', "12/06/2026"),
+    const QList<QByteArray> records = {recordBytes("Yesterday", 'X', 'O', "12/05/2037"),
+                                       recordBytes("Today", 'X', 'O', "12/06/2037"),
                                        recordBytes("Long ago", 'X', 'O', "12/06/2016"),
                                        recordBytes("Yearly", 'X', 'Y', "12/05/2016", "zzz"),
                                        recordBytes("Garbled", 'X', 'O', "not a date")};
@@ -262,7 +277,7 @@ void TestEditor::purgeRemovesPastOneTimeReminders() {
 void TestEditor::optionsWhileEditingKeepsTheRecord_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QByteArray>("added");
-    QTest::newRow("save") << int(Qt::Key_F6) << recordBytes("Brand new", 'X', 'O', "12/06/2026");
+    QTest::newRow("save") << int(Qt::Key_F6) << recordBytes("Brand new", 'X', 'O', "12/06/2037");
     QTest::newRow("cancel") << int(Qt::Key_F8) << QByteArray();
 }
 
@@ -270,8 +285,8 @@ void TestEditor::optionsWhileEditingKeepsTheRecord() {
     QFETCH(int, key);
     QFETCH(QByteArray, added);
     WindowFixture f;
-    const QByteArray upcoming = recordBytes("Weekly one", 'X', 'W', "12/07/2026") +
-                                recordBytes("Weekly two", 'X', 'W', "12/08/2026");
+    const QByteArray upcoming = recordBytes("Weekly one", 'X', 'W', "12/07/2037") +
+                                recordBytes("Weekly two", 'X', 'W', "12/08/2037");
     writeFile(f.path("reminder.dat"), upcoming);
     f.start();
     f.press(Qt::Key_F5);

@@ -36,7 +36,7 @@ void TestMainWindow::firstStartExitAndNextStart() {
     QFETCH(QString, format);
     QFETCH(bool, dayFirst);
     QFETCH(QString, exit);
-    const QString today = dayFirst ? "06/12/2026" : "12/06/2026";
+    const QString today = dayFirst ? "06/12/2037" : "12/06/2037";
     WindowFixture f;
     if (!format.isEmpty())
         f.settings.save("Calendar Format", format);
@@ -48,7 +48,7 @@ void TestMainWindow::firstStartExitAndNextStart() {
     QCOMPARE(f.settings.get("Days Checked"), QString("6"));
     QCOMPARE(w.currentRecord(), 1);
     QCOMPARE(f.find<QLabel>("lblShowDate1")->text(), QString("Sunday"));
-    QCOMPARE(f.find<QLabel>("lblShowDate2")->text(), today.left(6) + "26");
+    QCOMPARE(f.find<QLabel>("lblShowDate2")->text(), today.left(6) + "37");
     QVERIFY(f.messages.shown.empty());
     // 5655 x 8900 twips, centred on the screen.
     QCOMPARE(f.twips(), QSizeF(8900, 5655));
@@ -69,11 +69,11 @@ void TestMainWindow::firstStartExitAndNextStart() {
     QCOMPARE(f.settings.get("Height") + " " + f.settings.get("Width"), QString("6000 9600"));
 
     // The next start applies the size, appends its start and leaves the reminders alone.
-    f.clock.set(QDateTime(QDate(2026, 12, 7), QTime(21, 5, 0)));
+    f.clock.set(QDateTime(QDate(2037, 12, 7), QTime(21, 5, 0)));
     MainWindow& again = f.start();
     QCOMPARE(f.twips(), QSizeF(9600, 6000));
     QCOMPARE(again.size(), f.pixels(9600, 6000));
-    const QString next = dayFirst ? "07/12/2026" : "12/07/2026";
+    const QString next = dayFirst ? "07/12/2037" : "12/07/2037";
     QCOMPARE(readFile(f.path("startup.dat")),
              (today + "10:30:15 AM " + next + "9:05:00 PM  ").toLatin1());
     QCOMPARE(f.reminderBytes(), christmas);
@@ -102,7 +102,7 @@ void TestMainWindow::oddStoredSettings() {
     WindowFixture f;
     for (const QString& setting : stored.split(';'))
         f.settings.save(setting.section('=', 0, 0), setting.section('=', 1));
-    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
+    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2037")});
     MainWindow& w = f.start();
     QTEST(f.twips(), "size");
     QTEST(w.isMinimized(), "minimized");
@@ -143,13 +143,13 @@ void TestMainWindow::activationFollowsCalendarFormat() {
     QFETCH(QString, via);
     QFETCH(bool, all);
     WindowFixture f;
-    f.writeReminders({recordBytes("Dentist", 'X', 'O', "12/08/2026")});
+    f.writeReminders({recordBytes("Dentist", 'X', 'O', "12/08/2037")});
     f.start();
     if (all)
         f.window->menushowall_Click();
     // A new date order and a file changed on disk are both picked up on activation.
     f.settings.save("Calendar Format", "dd/mm");
-    f.writeReminders({recordBytes("Doctor", 'X', 'O', "12/08/2026")});
+    f.writeReminders({recordBytes("Doctor", 'X', 'O', "12/08/2037")});
     // Returning from one of the program's own windows counts as activation; a closed window
     // is gone by the time the main window has the focus again.
     closeModalSoon();
@@ -159,10 +159,10 @@ void TestMainWindow::activationFollowsCalendarFormat() {
         other->close();
     QTest::qWait(20);
     QVERIFY(f.activate());
-    QTRY_COMPARE(f.find<QLabel>("lblShowDate2")->text(), QString("06/12/26"));
+    QTRY_COMPARE(f.find<QLabel>("lblShowDate2")->text(), QString("06/12/37"));
     QVERIFY(f.lines(all ? "reminderlist2" : "reminderlist")
                 .value(0)
-                .startsWith("08/12/26   Tue\tOnce   \tDoctor"));
+                .startsWith("08/12/37   Tue\tOnce   \tDoctor"));
 }
 
 void TestMainWindow::fileFailuresAtStartUp_data() {

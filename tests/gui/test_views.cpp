@@ -31,26 +31,26 @@ void TestViews::viewsShowTheirLines_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("current");
     QTest::addColumn<QString>("caption");
-    // Sunday 6 December 2026. An unreadable date is listed as stored but never occurs.
+    // Sunday 6 December 2037. An unreadable date is listed as stored but never occurs.
     const QByteArray broken = recordBytes("Broken", 'A', 'W', "31/31/2001");
     QTest::newRow("all, sorted by the whole line")
         << QList<QByteArray>{recordBytes("zebra crossing", 'X', 'W', "12/25/2001"),
                              recordBytes("Anniversary", 'A', 'Y', "01/03/1990"),
                              recordBytes("odd code", 'X', 'Q', "02/14/2003"), broken}
         << true
-        << QStringList{line("01/03/90   Wed\tYearly \t", "Anniversary", " ... 36 years"),
+        << QStringList{line("01/03/90   Wed\tYearly \t", "Anniversary", " ... 47 years"),
                        line("02/14/03   Fri\tQ\t", "odd code"),
                        line("12/25/01   Tue\tWeekly \t", "zebra crossing"),
                        line("31/31/2001      \tWeekly \t", "Broken")}
         << 2 << "Nudgewell -  4 saved";
     QTest::newRow("upcoming, by day then file order")
-        << QList<QByteArray>{recordBytes("Bins out", 'X', 'W', "11/30/2026"),
+        << QList<QByteArray>{recordBytes("Bins out", 'X', 'W', "11/30/2037"),
                              recordBytes("Pay rent", 'X', 'M', "01/07/2020"),
-                             recordBytes("Today only", 'X', 'O', "12/06/2026"), broken}
+                             recordBytes("Today only", 'X', 'O', "12/06/2037"), broken}
         << false
-        << QStringList{line("12/06/26   Sun\tOnce   \t", "Today only"),
-                       line("12/07/26   Mon\tWeekly \t", "Bins out"),
-                       line("12/07/26   Mon\tMonthly\t", "Pay rent")}
+        << QStringList{line("12/06/37   Sun\tOnce   \t", "Today only"),
+                       line("12/07/37   Mon\tWeekly \t", "Bins out"),
+                       line("12/07/37   Mon\tMonthly\t", "Pay rent")}
         << 3 << "Nudgewell";
     QTest::newRow("upcoming, empty")
         << QList<QByteArray>() << false << QStringList() << 0 << "Nudgewell";

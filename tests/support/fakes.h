@@ -5,6 +5,7 @@
 #include "platform/file_system.h"
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -56,3 +57,5 @@ QByteArray recordBytes(const QString& text, char flag, char code, const QString&
                        const QByteArray& reserved = QByteArray(3, '\0'));
 
 } // namespace nudgewell::test
+
+Q_DECLARE_METATYPE(nudgewell::test::FailingFileSystem::Step)
