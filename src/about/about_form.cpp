@@ -17,16 +17,16 @@ namespace nudgewell {
 AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     : QWidget(parent, Qt::Window), m_help(help) {
     setObjectName(QStringLiteral("AboutForm"));
-    setWindowTitle(QStringLiteral("About Nudgewell"));
+    setWindowTitle(tr("About Nudgewell"));
     markAsProgramWindow(this);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));
-    logo->setAccessibleName(QStringLiteral("Nudgewell logo"));
+    logo->setAccessibleName(tr("Nudgewell logo"));
     logo->setPixmap(logoPixmap(64));
     placeInTwips(logo, 360, 360, 960, 960);
 
-    auto* product = new QLabel(QStringLiteral("Nudgewell 5.0"), this);
+    auto* product = new QLabel(tr("Nudgewell %1").arg(QStringLiteral(NUDGEWELL_VERSION)), this);
     product->setObjectName(QStringLiteral("lblProductName"));
     QFont large(QStringLiteral("Sans Serif"));
     large.setStyleHint(QFont::SansSerif);
@@ -35,8 +35,8 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     product->setFont(large);
     placeInTwips(product, 1560, 360, 5700, 700);
 
-    auto* notice = new QLabel(
-        QStringLiteral("Reminders for the days ahead. Free software under the GPL."), this);
+    auto* notice =
+        new QLabel(tr("Reminders for the days ahead. Free software under the GPL."), this);
     notice->setObjectName(QStringLiteral("lblNotice"));
     placeInTwips(notice, 1560, 1140, 5700, 300);
     notice->setWordWrap(true);
@@ -44,11 +44,11 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     auto* frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame2"));
     placeInTwips(frame, 360, 3300, 6780, 900);
-    auto* ok = new QPushButton(QStringLiteral("&OK"), frame);
+    auto* ok = new QPushButton(tr("&OK"), frame);
     ok->setObjectName(QStringLiteral("butAboutOKR"));
     ok->setDefault(true);
     placeInTwips(ok, 3480, 240, 1500, 420);
-    auto* helpButton = new QPushButton(QStringLiteral("&Help"), frame);
+    auto* helpButton = new QPushButton(tr("&Help"), frame);
     helpButton->setObjectName(QStringLiteral("butAboutHelpR"));
     placeInTwips(helpButton, 5160, 240, 1500, 420);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);

@@ -143,7 +143,8 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
         return fail(err, 2, error);
     if (options->help || options->version) {
         const QByteArray text =
-            options->help ? QByteArray(kUsage) : (kProgram + QStringLiteral(" 5.0\n")).toUtf8();
+            options->help ? QByteArray(kUsage)
+                          : (kProgram + QStringLiteral(" " NUDGEWELL_VERSION "\n")).toUtf8();
         return writeAll(out, text) ? 0 : failedWrite(out, err);
     }
 

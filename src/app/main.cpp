@@ -16,7 +16,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nudgewell"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane Software"));
-    QApplication::setApplicationVersion(QStringLiteral("5.0"));
+    QApplication::setApplicationVersion(QStringLiteral(NUDGEWELL_VERSION));
 
     nudgewell::SystemClock clock;
     nudgewell::SettingsStore settings;

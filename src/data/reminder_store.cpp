@@ -5,6 +5,7 @@
 #include "data/file_replace.h"
 #include "platform/file_system.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <cstring>
@@ -127,7 +128,8 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
     records->clear();
     if (!m_file.isOpen()) {
         if (error)
-            *error = QStringLiteral("%1 is not open.").arg(m_file.fileName());
+            *error = QCoreApplication::translate("reminder_store", "%1 is not open.")
+                         .arg(m_file.fileName());
         return false;
     }
     QByteArray data;
@@ -143,7 +145,10 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
 bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error) {
     if (n < 1 || n > m_count + 1 || !m_file.isOpen()) {
         if (error)
-            *error = QStringLiteral("Record %1 of %2 cannot be written.").arg(n).arg(path());
+            *error =
+                QCoreApplication::translate("reminder_store", "Record %1 of %2 cannot be written.")
+                    .arg(n)
+                    .arg(path());
         return false;
     }
     const qint64 offset = qint64(n - 1) * ReminderRecord::Size;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/settings.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 
 namespace nudgewell {
@@ -33,7 +34,8 @@ bool SettingsStore::save(const QString& key, const QString& value, QString* erro
     if (m_settings->status() == QSettings::NoError)
         return true;
     if (error)
-        *error = QStringLiteral("Cannot write the settings file %1.").arg(fileName());
+        *error = QCoreApplication::translate("settings", "Cannot write the settings file %1.")
+                     .arg(fileName());
     return false;
 }
 
