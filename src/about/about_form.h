@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/secondary_window.h"
+
 #include <QWidget>
 
 namespace nudgewell {
@@ -8,7 +10,7 @@ namespace nudgewell {
 class HelpViewer;
 
 // "About Nudgewell": product name, notice and logo. OK only hides it.
-class AboutForm final : public QWidget {
+class AboutForm final : public SecondaryWindow<QWidget> {
     Q_OBJECT
 
 public:

@@ -158,7 +158,8 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
 
     // The same settings, defaults and builders as the window's views.
     const ViewContext context = ViewContext::make(
-        clock.today(), DateOrderFromSetting(settings.get(keys::CalendarFormat)), clock.locale());
+        clock.today(), DateOrderFromSetting(settings.get(keys::CalendarFormat), clock.locale()),
+        clock.locale());
     const std::vector<ListLine> lines =
         options->all
             ? buildAllLines(records, context)

@@ -3,6 +3,16 @@
 
 namespace nudgewell {
 
+QString defaultCalendarFormat(const QLocale& locale) {
+    return regionalDateOrder(locale) == DateOrder::DayFirst ? QStringLiteral("dd/mm")
+                                                            : QStringLiteral("mm/dd");
+}
+
+DateOrder DateOrderFromSetting(const QString& calendarFormat, const QLocale& locale) {
+    return DateOrderFromSetting(calendarFormat.isEmpty() ? defaultCalendarFormat(locale)
+                                                         : calendarFormat);
+}
+
 DateOrder DateOrderFromSetting(const QString& calendarFormat) {
     return calendarFormat == QLatin1String("dd/mm") ? DateOrder::DayFirst : DateOrder::MonthFirst;
 }

@@ -12,6 +12,11 @@ enum class DateOrder { MonthFirst, DayFirst };
 
 // Only the exact text "dd/mm" means day-first.
 DateOrder DateOrderFromSetting(const QString& calendarFormat);
+// The "Calendar Format" a user without one gets: "dd/mm" in a day-first region, else "mm/dd",
+// so that the dates written agree with the regional order they are read in.
+QString defaultCalendarFormat(const QLocale& locale);
+// The setting's order, or that of defaultCalendarFormat when it is missing.
+DateOrder DateOrderFromSetting(const QString& calendarFormat, const QLocale& locale);
 
 struct DatePatterns {
     QString twoDigitYear; // dates shown on screen and on paper

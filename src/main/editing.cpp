@@ -42,13 +42,12 @@ void MainWindow::closeEditor() {
     m_state.mode = Mode::Browsing;
     applyState();
     RefreshActiveView();
-    focusView();
 }
 
 void MainWindow::focusView() {
-    // Keys typed after Save or Cancel belong to the list, not to the hidden text box.
+    // Keys belong to the list on show, never to a hidden list or the hidden text box.
     QListView* shown = list(m_state.view);
-    if (shown->isVisible())
+    if (m_state.hasLines)
         shown->setFocus();
     else
         setFocus();

@@ -167,6 +167,7 @@ void MainWindow::createMenus() {
             connect(action, &QAction::triggered, this, item.handler);
         }
     }
+    m_menureminder1 = findChild<QMenu*>(QStringLiteral("menureminder1"));
     m_menureminder2 = findChild<QMenu*>(QStringLiteral("menureminder2"));
 }
 
@@ -194,6 +195,10 @@ void MainWindow::applyState() {
         action->setEnabled(row.enabled(m_state));
     }
     const bool browsing = m_state.mode == Mode::Browsing;
+    // The menu bar grabs the mnemonic of hidden menus too, and two "&Reminder"s would share
+    // Alt+R press by press: only the one on show keeps its mnemonic.
+    m_menureminder1->setTitle(browsing ? tr("&Reminder") : tr("Reminder"));
+    m_menureminder2->setTitle(browsing ? tr("Reminder") : tr("&Reminder"));
     for (View view : {View::Upcoming, View::All})
         list(view)->setVisible(browsing && m_state.view == view && m_state.hasLines);
     m_labelNoRemindersWeek->setVisible(m_state.view == View::Upcoming && !m_state.hasLines);
@@ -228,9 +233,14 @@ bool MainWindow::startUp() {
     SettingsStore& settings = m_services.settings;
     const QDateTime now = m_services.clock.now();
     const QLocale locale = m_services.clock.locale();
-    const DateOrder order = DateOrderFromSetting(settings.get(keys::CalendarFormat));
-
     QString error;
+    // Dates are written in "Calendar Format" but read in the regional order: a new user's
+    // first setting follows the region, so that the two agree.
+    if (settings.get(keys::CalendarFormat).isEmpty() &&
+        !settings.save(keys::CalendarFormat, defaultCalendarFormat(locale), &error))
+        reportFailure(error);
+    const DateOrder order = DateOrderFromSetting(settings.get(keys::CalendarFormat), locale);
+
     if (!AppendStartupRecord(m_services.directory, now, order, locale, m_services.files, &error))
         reportFailure(tr("This start could not be added to the start-up list.\n%1").arg(error));
 
@@ -305,6 +315,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
         m_heightTwips = pixelsToTwips(outer.height(), dpi);
     m_toolbar->setGeometry(0, 0, m_client->width(), m_toolbar->sizeHint().height());
     FitListsToWindow();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A window restored from minimised gets no resize of its own: fit the lists now.
+    if (event->type() == QEvent::WindowStateChange)
+        FitListsToWindow();
 }
 
 void MainWindow::FitListsToWindow() {

@@ -82,6 +82,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void createActions();
@@ -143,6 +144,7 @@ private:
     QLabel* m_labelNoRemindersWeek = nullptr;
     ReminderEditor* m_editor = nullptr;
 
+    QMenu* m_menureminder1 = nullptr;
     QMenu* m_menureminder2 = nullptr;
     // The toolbar's actions by position, separators included.
     std::array<QAction*, kToolCount + 1> m_tools = {};

@@ -89,16 +89,15 @@ void MainWindow::createLists() {
     };
     m_reminderlist = makeList("reminderlist", tr("Upcoming reminders"), m_upcomingModel);
     m_reminderlist2 = makeList("reminderlist2", tr("All reminders"), m_allModel);
-    connect(m_reminderlist->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) {
-                if (index.isValid())
-                    MatchSelectedLine(index.row(), true);
-            });
-    connect(m_reminderlist2->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) {
-                if (index.isValid())
-                    MatchSelectedLine(index.row(), false);
-            });
+    // Only the list on show moves the current record: a hidden one may still be told to
+    // change its row, and its record is not the one the user sees highlighted.
+    for (View view : {View::Upcoming, View::All}) {
+        connect(list(view)->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, view](const QModelIndex& index) {
+                    if (index.isValid() && m_state.mode == Mode::Browsing && m_state.view == view)
+                        MatchSelectedLine(index.row(), view == View::Upcoming);
+                });
+    }
 
     m_labelNoRemindersAll =
         makeEmptyLabel(m_client, "LabelNoRemindersAll", tr("You have no reminders saved!"));
@@ -129,6 +128,7 @@ void MainWindow::showLines(View view, std::vector<ListLine> lines) {
     applyState();
     if (m_state.hasLines)
         list(view)->setCurrentIndex(model->index(0));
+    focusView();
 }
 
 void MainWindow::BuildAllView() {

@@ -47,7 +47,7 @@ void TestCommands::menusAndToolbarAtStart() {
             "menuprintreminders|&Print Reminders|Ctrl+P|202|hidden, sep2|||0, "
             "menuclose|E&xit|F12|200, menureminder1|&Reminder||202, menuadd|&New|F5|202, "
             "menuedit|&Edit|F7|202, menudelete|&Delete|F9|202, sep3|||0, "
-            "menudeleteold|Delete &Old Reminders|Ctrl+D|202, menureminder2|&Reminder||0|hidden, "
+            "menudeleteold|Delete &Old Reminders|Ctrl+D|202, menureminder2|Reminder||0|hidden, "
             "menusave|&Save|F6|202, menucancel|&Cancel|F8|202, menuhelp|&Help||200, "
             "helponreminders|Help &Topics||200, helpusingreminders|&Using Nudgewell       F1||201, "
             "sep4|||0, menuhelpabout|&About Nudgewell||201"));
