@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/print_layout.h"
+#include "fakes.h"
+
+#include <QTest>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+
+namespace {
+
+// Records given as in the list-line suite: "YA25/12/1990Text|...".
+std::vector<ReminderRecord> parseRecords(const QString& given) {
+    std::vector<ReminderRecord> records;
+    for (const QString& r : given.split('|', Qt::SkipEmptyParts)) {
+        const QByteArray bytes =
+            recordBytes(r.mid(12), r[1].toLatin1(), r[0].toLatin1(), r.mid(2, 10));
+        records.push_back(ReminderRecord::fromBytes(bytes.constData(), bytes.size()));
+    }
+    return records;
+}
+
+// A page as segments: "H<n>@<top>" for a heading line, "<a>-<b>@<top>" for list lines a to b
+// that follow each other one line height apart from `top`.
+QString summarize(const PrintedPage& page, double lineHeight) {
+    QStringList out;
+    int first = 0, last = 0;
+    double firstTop = 0, lastTop = 0;
+    const auto flush = [&] {
+        if (first)
+            out << QString("%1-%2@%3").arg(first).arg(last).arg(firstTop);
+        first = 0;
+    };
+    for (const PlacedLine& line : page) {
+        if (line.left != kPrintLeft)
+            out << "left " + QString::number(line.left);
+        if (line.text.startsWith('H')) {
+            flush();
+            out << QString("%1@%2").arg(line.text).arg(line.top);
+            continue;
+        }
+        const int n = line.text.toInt();
+        if (first && n == last + 1 && line.top == lastTop + lineHeight) {
+            last = n;
+        } else {
+            flush();
+            first = last = n;
+            firstTop = line.top;
+        }
+        lastTop = line.top;
+    }
+    flush();
+    return out.join(' ');
+}
+
+} // namespace
+
+class TestPrintLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("headed");
+        QTest::addColumn<double>("pageHeight");
+        QTest::addColumn<QString>("expected"); // pages joined by " | "
+        const double letter = 15120;           // 54 list lines below the heading, 63 on a bare page
+        QTest::newRow("100, all") << 100 << true << letter
+                                  << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240 49-96@2000 | "
+                                     "H1@1000 H2@1240 97-100@2000";
+        QTest::newRow("47 fit one page") << 47 << true << letter << "H1@1000 H2@1240 1-47@2000";
+        QTest::newRow("48 leave a page with only the heading")
+            << 48 << true << letter << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240";
+        QTest::newRow("no heading after line 336; the page size breaks the rest")
+            << 400 << true << letter
+            << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240 49-96@2000 | "
+               "H1@1000 H2@1240 97-144@2000 | H1@1000 H2@1240 145-192@2000 | "
+               "H1@1000 H2@1240 193-240@2000 | H1@1000 H2@1240 241-288@2000 | "
+               "H1@1000 H2@1240 289-336@2000 | H1@1000 H2@1240 337-390@2000 | 391-400@0";
+        QTest::newRow("upcoming: one heading, page breaks only by size")
+            << 120 << false << letter << "H1@1000 H2@1240 1-54@2000 | 55-117@0 | 118-120@0";
+        QTest::newRow("upcoming, 48 lines: no page end")
+            << 48 << false << letter << "H1@1000 H2@1240 1-48@2000";
+        QTest::newRow("a short page breaks inside the 48")
+            << 50 << true << 9680.0
+            << "H1@1000 H2@1240 1-32@2000 | 33-48@0 | H1@1000 H2@1240 49-50@2000";
+        QTest::newRow("a page too short for the heading: no blank page")
+            << 2 << false << 200.0 << "H1@0 | H2@0 | 1@0 | 2@0";
+        QTest::newRow("nothing to list") << 0 << true << letter << "H1@1000 H2@1240";
+    }
+    void layout() {
+        QFETCH(int, lines);
+        QFETCH(bool, headed);
+        QFETCH(double, pageHeight);
+        QFETCH(QString, expected);
+        QStringList texts;
+        for (int i = 1; i <= lines; ++i)
+            texts << QString::number(i);
+        const auto pages = layOutPrintout({"H1", "H2"}, texts, headed, 240, pageHeight);
+        QStringList got;
+        for (const PrintedPage& page : pages)
+            got << summarize(page, 240);
+        QCOMPARE(got.join(" | ").replace("1-1@", "1@").replace("2-2@", "2@"), expected);
+    }
+
+    // Lines are compared with their 55-character text trimmed.
+    void lines_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<bool>("upcoming");
+        QTest::addColumn<bool>("dayFirst");
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("expected");
+        const QDate fri(2002, 12, 20);
+        QTest::newRow("day-first yearly, all: the stored year, no years")
+            << fri << false << true << "YA25/12/1990Christmas"
+            << "25/12/90   Tue   Yearly \tChristmas";
+        QTest::newRow("day-first yearly, upcoming: this year's day")
+            << fri << true << true << "YA25/12/1990Christmas"
+            << "25/12/02   Wed   Yearly \tChristmas";
+        QTest::newRow("all in file order, not sorted")
+            << fri << false << false << "OX01/03/2002b|MX12/25/2001A|WA01/01/2000c"
+            << "01/03/02   Thu   Once   \tb|12/25/01   Tue   Monthly\tA|"
+               "01/01/00   Sat   Weekly \tc";
+        QTest::newRow("upcoming: today to today + 6, by day, then file order")
+            << fri << true << false
+            << "OX12/27/2002Late|OX12/26/2002Last|OX12/19/2002Gone|OX12/20/2002Today|"
+               "WX12/06/2002Fri"
+            << "12/20/02   Fri   Once   \tToday|12/20/02   Fri   Weekly \tFri|"
+               "12/26/02   Thu   Once   \tLast";
+        QTest::newRow("unknown code and unreadable date kept as stored")
+            << fri << false << true << "ZX20/12/2002Odd|OXgarbage   Bad"
+            << "20/12/02   Fri   Z\tOdd|garbage         Once   \tBad";
+        QTest::newRow("a tab in the text stays the text's")
+            << fri << true << true << "MX20/01/2002a\tb"
+            << "20/12/02   Fri   Monthly\ta\tb";
+    }
+    void lines() {
+        QFETCH(QDate, today);
+        QFETCH(bool, upcoming);
+        QFETCH(bool, dayFirst);
+        QFETCH(QString, given);
+        QFETCH(QString, expected);
+        const auto records = parseRecords(given);
+        const ViewContext context = ViewContext::make(
+            today, dayFirst ? DateOrder::DayFirst : DateOrder::MonthFirst,
+            QLocale(QLocale::English, dayFirst ? QLocale::UnitedKingdom : QLocale::UnitedStates));
+        const QStringList lines =
+            upcoming ? printedUpcomingLines(records, context) : printedAllLines(records, context);
+        QStringList trimmed;
+        for (const QString& line : lines) {
+            // The whole stored text follows the one separating tab, and nothing after it.
+            QCOMPARE(line.at(line.size() - 56), QChar('\t'));
+            trimmed << line.trimmed();
+        }
+        QCOMPARE(trimmed.join('|'), expected);
+    }
+
+    void heading() {
+        const QLocale uk(QLocale::English, QLocale::UnitedKingdom);
+        QCOMPARE(PrintHeading(QDate(2002, 12, 20), uk, "Nudgewell -  3 saved"),
+                 QStringList({"Friday, 20 December 2002", "Nudgewell -  3 saved"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrintLayout)
+#include "test_print_layout.moc"
