@@ -7,7 +7,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
-#include <QTextOption>
+
+#include <cmath>
 
 namespace nudgewell {
 
@@ -65,9 +66,10 @@ bool QtPrinter::begin(QString* error) {
     // Sized for the printer's resolution, not the screen's.
     font = QFont(font, m_printer.get());
     m_painter->setFont(font);
-    const QFontMetricsF metrics(font, m_printer.get());
-    m_lineHeight = metrics.lineSpacing();
-    m_tabStop = metrics.horizontalAdvance(QString(kTabColumn, u'0'));
+    m_metrics = std::make_unique<QFontMetricsF>(font, m_printer.get());
+    m_lineHeight = m_metrics->lineSpacing();
+    m_ascent = m_metrics->ascent();
+    m_tabStop = m_metrics->horizontalAdvance(QString(kTabColumn, u'0'));
     return true;
 }
 
@@ -90,13 +92,22 @@ double QtPrinter::pageHeightTwips() const {
 void QtPrinter::printLine(double leftTwips, double topTwips, const QString& text) {
     if (!m_painter)
         return;
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(m_tabStop);
+    // Each tab moves on to the next multiple of the tab column, counted from the line's left.
     const double left = toDevice(leftTwips);
-    const QRectF area(left, toDevice(topTwips), std::max(1.0, m_printer->width() - left),
-                      m_lineHeight);
-    m_painter->drawText(area, text, option);
+    const double baseline = toDevice(topTwips) + m_ascent;
+    double x = left;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype tab = text.indexOf(u'\t', from);
+        const QString part = text.mid(from, tab < 0 ? -1 : tab - from);
+        if (!part.isEmpty())
+            m_painter->drawText(QPointF(x, baseline), part);
+        if (tab < 0)
+            break;
+        x += m_metrics->horizontalAdvance(part);
+        x = left + (std::floor((x - left) / m_tabStop) + 1) * m_tabStop;
+        from = tab + 1;
+    }
 }
 
 bool QtPrinter::newPage(QString* error) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QFontMetricsF;
 class QPainter;
 class QPrinter;
 
@@ -55,7 +56,9 @@ private:
     PrinterLookup m_defaultPrinter;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<QFontMetricsF> m_metrics;
     double m_lineHeight = 0; // device pixels
+    double m_ascent = 0;     // device pixels
     double m_tabStop = 0;    // device pixels
 };
 
