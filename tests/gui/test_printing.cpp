@@ -154,6 +154,7 @@ void TestPrinting::printsTheListShowing() {
         f.action("menushowall")->trigger();
     const QString caption = w.windowTitle();
     const QByteArray before = f.reminderBytes();
+    QWidget* focus = QApplication::focusWidget();
 
     f.press(Qt::Key_P, Qt::ControlModifier);
     QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.last()));
@@ -172,6 +173,7 @@ void TestPrinting::printsTheListShowing() {
     QCOMPARE(probe.shapes.count(int(Qt::WaitCursor)), probe.shapes.size());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(f.reminderBytes(), before);
+    QCOMPARE(QApplication::focusWidget(), focus);
 }
 
 void TestPrinting::textStartsInOneColumn() {
@@ -216,38 +218,53 @@ void TestPrinting::abortKeepsNoPartialFile() {
 
 void TestPrinting::failureLeavesAllAsItWas_data() {
     QTest::addColumn<QString>("printer");
-    QTest::newRow("no default printer") << "none";
-    QTest::newRow("output refused") << "refused";
-    QTest::newRow("job not started") << "begin";
-    QTest::newRow("new page refused") << "newpage";
-    QTest::newRow("job not finished") << "end";
+    QTest::addColumn<QString>("message");
+    const QString problem = "Nudgewell: There was a problem printing to your printer.";
+    QTest::newRow("no default printer") << "none" << problem;
+    QTest::newRow("output refused") << "refused" << problem;
+    QTest::newRow("job not started") << "begin" << problem;
+    QTest::newRow("new page refused") << "newpage" << problem;
+    QTest::newRow("job not finished") << "end" << problem;
+    // Not the printer's fault, so the reason is told and nothing is printed.
+    QTest::newRow("reminder file unreadable") << "read"
+                                              << "Nudgewell: injected failure";
 }
 
 void TestPrinting::failureLeavesAllAsItWas() {
     QFETCH(QString, printer);
+    QFETCH(QString, message);
     WindowFixture f(QDate(2002, 12, 20));
     f.writeReminders(numbered(60, 1, 'O', "12/20/2002"));
     const QString pdfFile = f.path(printer == "refused" ? "missing/out.pdf" : "out.pdf");
     QtPrinter real(printer == "none" ? QString() : pdfFile, [] { return QPrinterInfo(); });
     const bool fake = printer != "none" && printer != "refused";
+    // The fake fails the named step; "read" leaves it working.
     f.printer.failAt = printer == "begin"     ? FakePrinter::Step::Begin
                        : printer == "newpage" ? FakePrinter::Step::NewPage
-                                              : FakePrinter::Step::End;
+                       : printer == "end"     ? FakePrinter::Step::End
+                                              : FakePrinter::Step::None;
     startWith(f, fake ? static_cast<Printer&>(f.printer) : real);
     f.action("menushowall")->trigger();
     const QStringList shown = f.lines("reminderlist2");
     const QByteArray before = f.reminderBytes();
 
+    QWidget* focus = QApplication::focusWidget();
+    if (printer == "read")
+        f.files.failAt = FailingFileSystem::Step::Read;
+
     f.press(Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(f.messages.shown,
-             QStringList("Nudgewell: There was a problem printing to your printer."));
-    QCOMPARE(f.messages.icons.value(0), MessageBoxes::Icon::None);
+    QCOMPARE(f.messages.shown, QStringList(message));
+    QCOMPARE(f.messages.icons.value(0),
+             printer == "read" ? MessageBoxes::Icon::Warning : MessageBoxes::Icon::None);
+    QCOMPARE(QApplication::focusWidget(), focus);
     QCOMPARE(f.reminderBytes(), before);
     QCOMPARE(f.lines("reminderlist2"), shown);
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!QFile::exists(pdfFile));
-    if (fake) // a job that had begun is dropped, not sent half done
-        QCOMPARE(f.printer.aborted, printer != "begin");
+    if (fake) { // a job that had begun is dropped, not sent half done
+        QCOMPARE(f.printer.aborted, printer == "newpage" || printer == "end");
+        QCOMPARE(f.printer.pages.isEmpty(), printer == "read");
+    }
 }
 
 QTEST_MAIN(TestPrinting)
