@@ -1,24 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/print_layout.h"
-#include "fakes.h"
 
 #include <QTest>
 
 using namespace nudgewell;
-using namespace nudgewell::test;
 
 namespace {
-
-// Records given as in the list-line suite: "YA25/12/1990Text|...".
-std::vector<ReminderRecord> parseRecords(const QString& given) {
-    std::vector<ReminderRecord> records;
-    for (const QString& r : given.split('|', Qt::SkipEmptyParts)) {
-        const QByteArray bytes =
-            recordBytes(r.mid(12), r[1].toLatin1(), r[0].toLatin1(), r.mid(2, 10));
-        records.push_back(ReminderRecord::fromBytes(bytes.constData(), bytes.size()));
-    }
-    return records;
-}
 
 // A page as segments: "H<n>@<top>" for a heading line, "<a>-<b>@<top>" for list lines a to b
 // that follow each other one line height apart from `top`.
@@ -103,35 +90,6 @@ private slots:
         for (const PrintedPage& page : pages)
             got << summarize(page, 240);
         QCOMPARE(got.join(" | "), expected);
-    }
-
-    // Friday 20 December 2002, day-first. Lines are compared trimmed; file order, the seven
-    // days and the day-first example are checked end to end by the printing suite.
-    void lines_data() {
-        QTest::addColumn<bool>("upcoming");
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("unknown code, unreadable date, years never printed")
-            << false << "ZA20/12/2002Odd|OAgarbage   Bad"
-            << "20/12/02   Fri   Z\tOdd|garbage         Once   \tBad";
-        QTest::newRow("a tab in the text stays the text's") << true << "MA20/01/2002a\tb"
-                                                            << "20/12/02   Fri   Monthly\ta\tb";
-    }
-    void lines() {
-        QFETCH(bool, upcoming);
-        QFETCH(QString, given);
-        const auto records = parseRecords(given);
-        const ViewContext context =
-            ViewContext::make(QDate(2002, 12, 20), DateOrder::DayFirst,
-                              QLocale(QLocale::English, QLocale::UnitedKingdom));
-        QStringList trimmed;
-        for (const QString& line : upcoming ? printedUpcomingLines(records, context)
-                                            : printedAllLines(records, context)) {
-            // The whole stored text follows the one separating tab, and nothing after it.
-            QCOMPARE(line.at(line.size() - 56), QChar('\t'));
-            trimmed << line.trimmed();
-        }
-        QTEST(trimmed.join('|'), "expected");
     }
 };
 

@@ -12,11 +12,11 @@ using namespace nudgewell::test;
 
 namespace {
 
-// Passes every call on, noting the cursor the user sees while lines are printed.
+// Passes every call on, noting the cursor the user sees while each line is printed.
 class CursorProbe final : public Printer {
 public:
     explicit CursorProbe(Printer& inner) : m_inner(inner) {}
-    QList<int> shapes; // one per printed line; -1 for no busy cursor
+    QList<int> shapes; // -1 for no busy cursor
 
     bool begin(QString* error) override { return m_inner.begin(error); }
     double lineHeightTwips() const override { return m_inner.lineHeightTwips(); }
@@ -34,15 +34,18 @@ private:
     Printer& m_inner;
 };
 
-// Starts the fixture's window with its own printer in place of the fake.
-MainWindow& startWith(WindowFixture& f, Printer& printer) {
+// Starts the fixture's window on 20 December 2002 with this printer in place of the fake.
+void start(WindowFixture& f, Printer& printer, const QString& settings, bool all) {
+    for (const QString& setting : settings.split(';', Qt::SkipEmptyParts))
+        f.settings.save(setting.section('=', 0, 0), setting.section('=', 1));
     f.window =
         std::make_unique<MainWindow>(Services{f.clock, f.settings, f.messages, f.help, f.files,
                                               printer, f.clipboard, f.systemDate, f.dir.path()});
-    f.started = f.window->startUp();
+    QVERIFY(f.window->startUp());
     f.window->showAsStored();
-    f.activate();
-    return *f.window;
+    QVERIFY(f.activate());
+    if (all)
+        f.action("menushowall")->trigger();
 }
 
 // The PDF's text page by page, as pdftotext lays it out; blank lines dropped.
@@ -51,32 +54,25 @@ QList<QStringList> pdfPages(const QString& pdf) {
     tool.start("pdftotext", {"-layout", pdf, "-"});
     if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
         return {};
-    QStringList pages = QString::fromUtf8(tool.readAllStandardOutput()).split('\f');
-    pages.removeLast(); // after the last page's form feed
     QList<QStringList> out;
-    for (const QString& page : pages) {
-        QStringList lines;
-        for (const QString& line : page.split('\n')) {
-            if (!line.trimmed().isEmpty())
-                lines << line;
-        }
-        out << lines;
-    }
+    for (const QString& page : QString::fromUtf8(tool.readAllStandardOutput()).split('\f'))
+        out << page.split('\n', Qt::SkipEmptyParts);
+    out.removeLast(); // after the last page's form feed
     return out;
 }
 
-// The records "<prefix> <n>" for n from `from` down or up to `to`, each on one date.
-QList<QByteArray> numbered(int from, int to, char code, const QString& date) {
+// "Item <n>" one-time reminders for today, n from `from` down to `to`, and their lines.
+QList<QByteArray> items(int from, int to) {
     QList<QByteArray> records;
-    for (int n = from; from <= to ? n <= to : n >= to; n += from <= to ? 1 : -1)
-        records << recordBytes(QString("Item %1").arg(n, 3, 10, QChar('0')), 'X', code, date);
+    for (int n = from; n >= to; --n)
+        records << recordBytes(QString("Item %1").arg(n, 3, 10, QChar('0')), 'X', 'O',
+                               "12/20/2002");
     return records;
 }
-
-QStringList numberedLines(int from, int to, const QString& head) {
+QStringList itemLines(int from, int to) {
     QStringList lines;
-    for (int n = from; from <= to ? n <= to : n >= to; n += from <= to ? 1 : -1)
-        lines << QString("%1 Item %2").arg(head).arg(n, 3, 10, QChar('0'));
+    for (int n = from; n >= to; --n)
+        lines << QString("12/20/02 Fri Once Item %1").arg(n, 3, 10, QChar('0'));
     return lines;
 }
 
@@ -88,7 +84,6 @@ class TestPrinting : public QObject {
 private slots:
     void printsTheListShowing_data();
     void printsTheListShowing();
-    void abortKeepsNoPartialFile();
     void failureLeavesAllAsItWas_data();
     void failureLeavesAllAsItWas();
 };
@@ -97,37 +92,29 @@ void TestPrinting::printsTheListShowing_data() {
     QTest::addColumn<QList<QByteArray>>("records");
     QTest::addColumn<QString>("settings");
     QTest::addColumn<bool>("all");
-    QTest::addColumn<QList<QStringList>>("pages"); // list lines only, blanks collapsed
-    // Friday 20 December 2002. The file holds its reminders in descending order, so a sorted
-    // printout would show itself.
-    const QString fri = "Fri Once";
+    QTest::addColumn<QList<QStringList>>("pages"); // list lines, blanks collapsed
+    // The file holds the items in descending order, so a sorted printout would show itself.
     QTest::newRow("100, all: 48, 48 and 4, file order")
-        << numbered(100, 1, 'O', "12/20/2002") << "" << true
-        << QList<QStringList>{numberedLines(100, 53, "12/20/02 " + fri),
-                              numberedLines(52, 5, "12/20/02 " + fri),
-                              numberedLines(4, 1, "12/20/02 " + fri)};
-    QTest::newRow("columns: every frequency word and an unknown code")
+        << items(100, 1) << "" << true
+        << QList<QStringList>{itemLines(100, 53), itemLines(52, 5), itemLines(4, 1)};
+    QTest::newRow("48, all: a second page with only the heading")
+        << items(48, 1) << "" << true << QList<QStringList>{itemLines(48, 1), {}};
+    QTest::newRow("columns: every frequency word, an unknown code, a tab in a text")
         << QList<QByteArray>{recordBytes("Once text", 'X', 'O', "12/20/2002"),
                              recordBytes("Weekly text", 'X', 'W', "12/21/2002"),
                              recordBytes("Monthly text", 'X', 'M', "12/22/2002"),
-                             recordBytes("Odd text", 'X', 'Z', "12/24/2002")}
+                             recordBytes("Odd\ttext", 'X', 'Z', "12/24/2002")}
         << "" << true
         << QList<QStringList>{{"12/20/02 Fri Once Once text", "12/21/02 Sat Weekly Weekly text",
                                "12/22/02 Sun Monthly Monthly text", "12/24/02 Tue Z Odd text"}};
-    QTest::newRow("48, all: a second page with only the heading")
-        << numbered(48, 1, 'O', "12/20/2002") << "" << true
-        << QList<QStringList>{numberedLines(48, 1, "12/20/02 " + fri), {}};
-    QList<QByteArray> days;
-    QStringList seven;
-    for (int d = 0; d < 10; ++d) {
-        const QDate day = QDate(2002, 12, 20).addDays(d);
-        days << recordBytes(QString("Day %1").arg(d), 'X', 'O', day.toString("MM/dd/yyyy"));
-        if (d < 7)
-            seven << QString("%1 %2 Once Day %3")
-                         .arg(day.toString("MM/dd/yy"),
-                              QLocale::c().dayName(day.dayOfWeek(), QLocale::ShortFormat))
-                         .arg(d);
-    }
+    QList<QByteArray> days; // one a day from today to today + 9
+    for (int d = 0; d < 10; ++d)
+        days << recordBytes(QString("Day %1").arg(d), 'X', 'O',
+                            QDate(2002, 12, 20).addDays(d).toString("MM/dd/yyyy"));
+    const QStringList seven = {"12/20/02 Fri Once Day 0", "12/21/02 Sat Once Day 1",
+                               "12/22/02 Sun Once Day 2", "12/23/02 Mon Once Day 3",
+                               "12/24/02 Tue Once Day 4", "12/25/02 Wed Once Day 5",
+                               "12/26/02 Thu Once Day 6"};
     QTest::newRow("upcoming, Days Checked 2: still seven days")
         << days << "Days Checked=2" << false << QList<QStringList>{seven};
     QTest::newRow("upcoming, Days Checked 15: only seven days")
@@ -147,16 +134,11 @@ void TestPrinting::printsTheListShowing() {
     QFETCH(bool, all);
     QFETCH(QList<QStringList>, pages);
     WindowFixture f(QDate(2002, 12, 20));
-    for (const QString& setting : settings.split(';', Qt::SkipEmptyParts))
-        f.settings.save(setting.section('=', 0, 0), setting.section('=', 1));
     f.writeReminders(records);
     QtPrinter pdf(f.path("out.pdf"));
     CursorProbe probe(pdf);
-    MainWindow& w = startWith(f, probe);
-    if (all)
-        f.action("menushowall")->trigger();
-    const QString caption = w.windowTitle();
-    const QByteArray before = f.reminderBytes();
+    start(f, probe, settings, all);
+    const QStringList heading = {"Friday, December 20, 2002", f.window->windowTitle().simplified()};
     QWidget* focus = QApplication::focusWidget();
 
     f.press(Qt::Key_P, Qt::ControlModifier);
@@ -178,34 +160,19 @@ void TestPrinting::printsTheListShowing() {
                 textColumns << match.capturedLength();
             }
         }
-        QCOMPARE(lines.mid(0, 2), QStringList({"Friday, December 20, 2002", caption.simplified()}));
+        QCOMPARE(lines.mid(0, 2), heading);
         QCOMPARE(lines.mid(2), pages[i]);
     }
     QVERIFY(dateColumns.size() <= 1 && textColumns.size() <= 1);
     QVERIFY(!probe.shapes.isEmpty());
     QCOMPARE(probe.shapes.count(int(Qt::WaitCursor)), probe.shapes.size());
     QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(f.reminderBytes(), before);
+    QCOMPARE(f.reminderBytes(), records.join());
     QCOMPARE(QApplication::focusWidget(), focus);
 }
 
-void TestPrinting::abortKeepsNoPartialFile() {
-    QTemporaryDir dir;
-    const QString file = dir.filePath("out.pdf");
-    {
-        QtPrinter pdf(file);
-        QVERIFY(pdf.begin(nullptr));
-        pdf.printLine(800, 2000, "half");
-        pdf.abort();
-        QVERIFY(!QFile::exists(file));
-        QVERIFY(pdf.begin(nullptr));
-        pdf.printLine(800, 2000, "dropped with the printer");
-    }
-    QVERIFY(!QFile::exists(file));
-}
-
 void TestPrinting::failureLeavesAllAsItWas_data() {
-    QTest::addColumn<QString>("printer");
+    QTest::addColumn<QString>("failing");
     QTest::addColumn<QString>("message");
     const QString problem = "Nudgewell: There was a problem printing to your printer.";
     QTest::newRow("no default printer") << "none" << problem;
@@ -219,40 +186,44 @@ void TestPrinting::failureLeavesAllAsItWas_data() {
 }
 
 void TestPrinting::failureLeavesAllAsItWas() {
-    QFETCH(QString, printer);
+    QFETCH(QString, failing);
     QFETCH(QString, message);
     WindowFixture f(QDate(2002, 12, 20));
-    f.writeReminders(numbered(60, 1, 'O', "12/20/2002"));
-    const QString pdfFile = f.path(printer == "refused" ? "missing/out.pdf" : "out.pdf");
-    QtPrinter real(printer == "none" ? QString() : pdfFile, [] { return QPrinterInfo(); });
-    const bool fake = printer != "none" && printer != "refused";
-    // The fake fails the named step; "read" leaves it working.
-    f.printer.failAt = printer == "begin"     ? FakePrinter::Step::Begin
-                       : printer == "newpage" ? FakePrinter::Step::NewPage
-                       : printer == "end"     ? FakePrinter::Step::End
-                                              : FakePrinter::Step::None;
-    startWith(f, fake ? static_cast<Printer&>(f.printer) : real);
-    f.action("menushowall")->trigger();
+    f.writeReminders(items(60, 1));
+    const QString pdfFile = f.path(failing == "refused" ? "missing/out.pdf" : "out.pdf");
+    QtPrinter real(failing == "none" ? QString() : pdfFile, [] { return QPrinterInfo(); });
+    const QHash<QString, FakePrinter::Step> steps = {{"begin", FakePrinter::Step::Begin},
+                                                     {"newpage", FakePrinter::Step::NewPage},
+                                                     {"end", FakePrinter::Step::End}};
+    f.printer.failAt = steps.value(failing, FakePrinter::Step::None);
+    const bool fake = failing != "none" && failing != "refused";
+    start(f, fake ? static_cast<Printer&>(f.printer) : real, "", true);
     const QStringList shown = f.lines("reminderlist2");
-    const QByteArray before = f.reminderBytes();
-
     QWidget* focus = QApplication::focusWidget();
-    if (printer == "read")
+    if (failing == "read")
         f.files.failAt = FailingFileSystem::Step::Read;
 
     f.press(Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(f.messages.shown, QStringList(message));
     QCOMPARE(f.messages.icons.value(0),
-             printer == "read" ? MessageBoxes::Icon::Warning : MessageBoxes::Icon::None);
-    QCOMPARE(QApplication::focusWidget(), focus);
-    QCOMPARE(f.reminderBytes(), before);
+             failing == "read" ? MessageBoxes::Icon::Warning : MessageBoxes::Icon::None);
+    QCOMPARE(f.reminderBytes(), items(60, 1).join());
     QCOMPARE(f.lines("reminderlist2"), shown);
+    QCOMPARE(QApplication::focusWidget(), focus);
     QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(!QFile::exists(pdfFile));
     if (fake) { // a job that had begun is dropped, not sent half done
-        QCOMPARE(f.printer.aborted, printer == "newpage" || printer == "end");
-        QCOMPARE(f.printer.pages.isEmpty(), printer == "read");
+        QCOMPARE(f.printer.aborted, failing == "newpage" || failing == "end");
+        QCOMPARE(f.printer.pages.isEmpty(), failing == "read");
     }
+
+    // The real printer drops a job it has begun, and keeps no partial file.
+    QtPrinter pdf(pdfFile);
+    if (failing == "end") {
+        QVERIFY(pdf.begin(nullptr));
+        pdf.printLine(800, 2000, "half");
+        pdf.abort();
+    }
+    QVERIFY(!QFile::exists(pdfFile));
 }
 
 QTEST_MAIN(TestPrinting)
