@@ -6,6 +6,7 @@
 #include "about/about_form.h"
 #include "main/main_window.h"
 #include "main/placeholder_window.h"
+#include "main/printing.h"
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
@@ -116,9 +117,20 @@ void MainWindow::menuprintreminders_Click() {
 }
 
 void MainWindow::PrintReminders() {
-    m_services.messages.showMessage(this, QStringLiteral("Nudgewell"),
-                                    QStringLiteral("Printing is not available in this version."),
-                                    MessageBoxes::Icon::None);
+    std::vector<ReminderRecord> records;
+    QString error;
+    if (!m_store.readAll(&records, &error)) {
+        reportFailure(error);
+        return;
+    }
+    // Paper is built from the file, for the view that is showing.
+    const bool upcoming = m_state.view == View::Upcoming;
+    const ViewContext context = viewContext();
+    printReminderList(this, m_services.printer, m_services.messages,
+                      PrintHeading(context.today, context.locale, windowTitle()),
+                      upcoming ? printedUpcomingLines(records, context)
+                               : printedAllLines(records, context),
+                      !upcoming);
 }
 
 void MainWindow::helponreminders_Click() {

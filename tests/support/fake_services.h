@@ -73,12 +73,16 @@ public:
     Step failAt = Step::None;
     QList<QStringList> pages;
     bool aborted = false;
+    double lineHeight = 240;   // 12 points
+    double pageHeight = 15120; // 10.5 inches
 
     bool begin(QString* error) override {
         pages = {QStringList()};
         aborted = false;
         return succeeds(Step::Begin, error);
     }
+    double lineHeightTwips() const override { return lineHeight; }
+    double pageHeightTwips() const override { return pageHeight; }
     void printLine(double left, double top, const QString& text) override {
         pages.last() << QString("%1,%2:%3").arg(left).arg(top).arg(text);
     }
