@@ -9,25 +9,56 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTextCharFormat>
+#include <QToolTip>
 #include <QValidator>
 
 namespace nudgewell {
 
 namespace {
 
-// Refuses characters the record file's code page cannot hold, so nothing typed is lost.
+// Keeps the text storable: tabs and line ends turn into spaces, and characters the record
+// file's code page cannot hold are taken out (and reported), so that nothing typed is lost
+// on saving and the rest of a paste still arrives.
 class Cp1252Validator final : public QValidator {
 public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar c : input) {
-            if (!isCp1252(c))
-                return Invalid;
+    explicit Cp1252Validator(ReminderTextBox* box) : QValidator(box), m_box(box) {}
+    State validate(QString& input, int& position) const override {
+        bool leftOut = false;
+        QString kept;
+        kept.reserve(input.size());
+        int newPosition = position;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            QChar c = input[i];
+            if (c == u'\t' || c == u'\n' || c == u'\r')
+                c = u' ';
+            const bool pair = c.isHighSurrogate() && i + 1 < input.size();
+            if (pair || !isCp1252(c)) {
+                leftOut = true;
+                const int width = pair ? 2 : 1;
+                if (i < position)
+                    newPosition -= qMin<int>(width, position - int(i));
+                i += width - 1;
+                continue;
+            }
+            kept += c;
+        }
+        if (leftOut) {
+            input = kept;
+            position = qMax(0, newPosition);
+            QMetaObject::invokeMethod(m_box, &ReminderTextBox::charactersLeftOut,
+                                      Qt::QueuedConnection);
+        } else if (kept != input) {
+            input = kept;
         }
         return Acceptable;
     }
+
+private:
+    ReminderTextBox* m_box;
 };
 
 void setDayColour(QCalendarWidget* calendar, const QColor& colour) {
@@ -45,16 +76,33 @@ const QDate kLastCalendarDay(9999, 12, 31);
 ReminderTextBox::ReminderTextBox(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(55);
     setValidator(new Cp1252Validator(this));
+    connect(this, &ReminderTextBox::charactersLeftOut, this, [this] {
+        QToolTip::showText(mapToGlobal(QPoint(0, height())),
+                           tr("Characters that cannot be stored were left out."), this);
+    });
+}
+
+void ReminderTextBox::selectForTyping() {
+    setSelection(0, qMin<int>(45, text().size()));
 }
 
 void ReminderTextBox::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    setSelection(0, qMin<int>(45, text().size()));
+    selectForTyping();
+    // The click that brought the focus would put the cursor where it landed instead.
+    m_selectOnRelease = event->reason() == Qt::MouseFocusReason;
+}
+
+void ReminderTextBox::mouseReleaseEvent(QMouseEvent* event) {
+    QLineEdit::mouseReleaseEvent(event);
+    if (m_selectOnRelease && !hasSelectedText())
+        selectForTyping();
+    m_selectOnRelease = false;
 }
 
 void ReminderTextBox::focusForTyping() {
     setFocus();
-    setSelection(0, qMin<int>(45, text().size()));
+    selectForTyping();
 }
 
 ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(parent) {
@@ -103,6 +151,11 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
     m_calendar2->setDateRange(kFirstCalendarDay, kLastCalendarDay);
     m_calendar2->setLocale(locale);
     m_calendar2->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Typed digits would open a date box that reads two-digit years and the locale's order;
+    // the keyboard moves by day, week, month (PageUp/PageDown) and year (Ctrl+PageUp/PageDown).
+    m_calendar2->setDateEditEnabled(false);
+    for (QWidget* child : m_calendar2->findChildren<QWidget*>())
+        child->installEventFilter(this);
     placeInTwips(m_calendar2, 1320, 1260, 6270, 2370);
 
     // Red day numbers while the calendar has the focus, blue once it has lost it.
@@ -114,6 +167,22 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
         else if (had && !has)
             setDayColour(m_calendar2, QColor(0, 0, 255));
     });
+}
+
+bool ReminderEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int years = key->key() == Qt::Key_PageUp     ? -1
+                          : key->key() == Qt::Key_PageDown ? 1
+                                                           : 0;
+        if (years && key->modifiers() == Qt::ControlModifier) {
+            const QDate moved = m_calendar2->selectedDate().addYears(years);
+            if (moved >= kFirstCalendarDay && moved <= kLastCalendarDay)
+                m_calendar2->setSelectedDate(moved);
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void ReminderEditor::setReminderText(const QString& text) {

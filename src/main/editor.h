@@ -14,6 +14,8 @@ namespace nudgewell {
 
 // The reminder text box: 55 characters of the record's code page, and the first 45
 // characters selected whenever it gains the focus, so that typing replaces a short text.
+// Tabs and line ends become spaces; characters the file cannot hold are left out, and the box
+// says so.
 class ReminderTextBox final : public QLineEdit {
     Q_OBJECT
 
@@ -22,8 +24,17 @@ public:
     // Takes the focus with the first 45 characters selected, also when it had it already.
     void focusForTyping();
 
+signals:
+    // Some typed or pasted characters could not be stored and were left out.
+    void charactersLeftOut();
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void selectForTyping();
+    bool m_selectOnRelease = false;
 };
 
 // The edit panel that takes the list's place: text, frequency, years and the date. It holds
@@ -44,6 +55,9 @@ public:
     ReminderRecord edited(ReminderRecord base, const QString& longPattern,
                           const QLocale& locale) const;
     void focusForTyping();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     ReminderTextBox* m_txtreminder = nullptr;
