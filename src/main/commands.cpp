@@ -4,6 +4,7 @@
 #include "about/about_form.h"
 #include "main/main_window.h"
 #include "main/placeholder_window.h"
+#include "options/options_form.h"
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
@@ -107,7 +108,9 @@ void MainWindow::menustartup_Click() {
 }
 
 void MainWindow::menuoptions_Click() {
-    PlaceholderWindow options(QStringLiteral("Options"), QStringLiteral("Options"), this);
+    OptionsForm options(m_services.settings, m_services.messages, m_services.help, this);
+    connect(&options, &OptionsForm::daysCheckedSaved, this,
+            [this](const QString& days) { m_daysChecked = days; });
     options.exec();
 }
 
