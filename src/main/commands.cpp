@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "startup/startup_form.h"
 #include "ui/secondary_window.h"
 
 #include <QAction>
@@ -104,7 +105,15 @@ void MainWindow::menuCalendar_Click() {
 }
 
 void MainWindow::menustartup_Click() {
-    openSecondary(m_startupWindow, QStringLiteral("startup"), QStringLiteral("Startup List"));
+    if (!m_startupWindow) {
+        auto* form = new StartupForm(m_services, this);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        connect(form, &StartupForm::aboutRequested, this, &MainWindow::menuhelpabout_Click);
+        m_startupWindow = form;
+    }
+    m_startupWindow->show();
+    m_startupWindow->raise();
+    m_startupWindow->activateWindow();
 }
 
 void MainWindow::menuoptions_Click() {
