@@ -22,8 +22,10 @@ bool isMarker(const QString& marker, const QString& word) {
 } // namespace
 
 QTime ParseStoredTime(QStringView text, const QLocale& locale) {
+    // Any one mark separates the numbers: a locale's own unit signs ("14時54分37秒") reach the
+    // file as '?' through the 8-bit code page.
     static const QRegularExpression clock(
-        QStringLiteral("([0-9]{1,2})[:.]([0-9]{2})(?:[:.]([0-9]{2}))?"));
+        QStringLiteral("([0-9]{1,2})[^0-9\\s]([0-9]{2})(?:[^0-9\\s]([0-9]{2}))?"));
     const QString t = text.trimmed().toString();
     const QRegularExpressionMatch m = clock.match(t);
     if (!m.hasMatch())

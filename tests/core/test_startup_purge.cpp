@@ -57,6 +57,9 @@ private slots:
         QTest::newRow("unreadable date after a purge")
             << QByteArray("garbage   13:75:00    ") << reformatted << "en_US"
             << " garbage    13:75:00    \t7";
+        QTest::newRow("unit signs lost to the code page")
+            << QByteArray("10/17/200214?54?37?   ") << stored << "ja_JP"
+            << " 10/17/2002    02:54 pm    \u6728\u66dc\u65e5\t7";
         QTest::newRow("PM with a 13 hour is no time")
             << QByteArray("10/17/200213:00:00 PM ") << stored << "en_US"
             << " 10/17/2002    13:00:00 PM    Thursday\t7";
