@@ -7,9 +7,11 @@
 #include "main/main_window.h"
 #include "main/placeholder_window.h"
 #include "main/printing.h"
+#include "options/options_form.h"
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "startup/startup_form.h"
 #include "ui/secondary_window.h"
 
 #include <QAction>
@@ -98,11 +100,21 @@ void MainWindow::menuCalendar_Click() {
 }
 
 void MainWindow::menustartup_Click() {
-    openSecondary(m_startupWindow, QStringLiteral("startup"), QStringLiteral("Startup List"));
+    if (!m_startupWindow) {
+        auto* form = new StartupForm(m_services, this);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        connect(form, &StartupForm::aboutRequested, this, &MainWindow::menuhelpabout_Click);
+        m_startupWindow = form;
+    }
+    m_startupWindow->show();
+    m_startupWindow->raise();
+    m_startupWindow->activateWindow();
 }
 
 void MainWindow::menuoptions_Click() {
-    PlaceholderWindow options(QStringLiteral("Options"), QStringLiteral("Options"), this);
+    OptionsForm options(m_services.settings, m_services.messages, m_services.help, this);
+    connect(&options, &OptionsForm::daysCheckedSaved, this,
+            [this](const QString& days) { m_daysChecked = days; });
     options.exec();
 }
 

@@ -185,4 +185,43 @@ QPixmap logoPixmap(int size) {
     return pixmap;
 }
 
+namespace {
+
+// The start-up log with its older entries struck through, the newest kept.
+void drawDeleteOldDates(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    page(p);
+    p.setPen(QPen(kBlue, 2));
+    p.drawLine(QPointF(8, 7), QPointF(15, 7));
+    p.setPen(QPen(kInk, 1.5));
+    for (int i = 1; i < 4; ++i)
+        p.drawLine(QPointF(8, 7 + i * 3.5), QPointF(15, 7 + i * 3.5));
+    p.setPen(QPen(kRed, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(13, 12), QPointF(21, 21));
+    p.drawLine(QPointF(21, 12), QPointF(13, 21));
+}
+
+QPixmap renderStartup(int image, int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.scale(size / 24.0, size / 24.0);
+    if (image == 1)
+        drawDeleteOldDates(painter);
+    else if (image == 2)
+        draw(painter, 12); // the main toolbar's help and exit, so that they read the same
+    else if (image == 3)
+        draw(painter, 13);
+    return pixmap;
+}
+
+} // namespace
+
+QIcon startupToolbarIcon(int image) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48})
+        icon.addPixmap(renderStartup(image, size));
+    return icon;
+}
+
 } // namespace nudgewell

@@ -11,4 +11,7 @@ namespace nudgewell {
 QIcon toolbarIcon(int image);
 QPixmap logoPixmap(int size);
 
+// The Startup List's toolbar images (1..3): delete old dates, help, close.
+QIcon startupToolbarIcon(int image);
+
 } // namespace nudgewell

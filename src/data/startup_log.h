@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+namespace nudgewell {
+
+class FileSystem;
+
+// How the date column of a start-up list line is written: as the record holds it (when the
+// window opens) or read back and written "mm/dd/yy" (after a purge).
+enum class StartupDateColumn { AsStored, Reformatted };
+
+// " date    hh:nn am/pm    weekday\tnumber" for one 22-byte record. A date or time that cannot
+// be read is shown as stored, with no weekday.
+QString StartupListLine(const QByteArray& record, int number, StartupDateColumn column,
+                        const QLocale& locale);
+
+// Reads a long-time text such as "10:30:15 AM", "22:30:15" or "10:30 pm"; invalid when it
+// holds no time. An AM/PM marker is recognised in English and in the locale's own words.
+QTime ParseStoredTime(QStringView text, const QLocale& locale);
+
+// startup.dat in a folder, held open while the start-up list shows it. Records count from 1.
+class StartupLog {
+public:
+    StartupLog(const QString& directory, FileSystem& files);
+
+    // Opens the file (creating it when missing) and counts its records.
+    bool Open(QString* error);
+    void Close();
+    bool isOpen() const { return m_file.isOpen(); }
+    int count() const { return m_count; }
+
+    // One line per record: newest first as stored, or oldest first reformatted after a purge.
+    bool listLines(StartupDateColumn column, const QLocale& locale, QStringList* lines,
+                   QString* error);
+
+    // Keeps only the last record (none of an empty log), replacing the file through
+    // startup.tmp, then opens the new file. False: nothing changed, the log stays open as it
+    // was. True with *error set: the purge took place, but the folder could not be flushed or
+    // the new file not opened (isOpen() tells).
+    bool purge(QString* error);
+
+private:
+    bool readAll(QByteArray* bytes, QString* error);
+
+    QString m_directory;
+    FileSystem& m_files;
+    QFile m_file;
+    int m_count = 0;
+};
+
+} // namespace nudgewell

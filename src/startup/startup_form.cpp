@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "startup/startup_form.h"
+
+#include "platform/clock.h"
+#include "platform/help_viewer.h"
+#include "platform/message_boxes.h"
+#include "resources/toolbar_icons.h"
+#include "ui/twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace nudgewell {
+
+namespace {
+
+constexpr int kMenuTopic = 206;
+
+struct ToolSlot {
+    const char* key; // nullptr for a separator
+    int image;
+    const char* tooltip;
+};
+constexpr ToolSlot kToolSlots[] = {
+    {"tooldelete", 1, QT_TRANSLATE_NOOP("nudgewell::StartupForm", "Delete Old Startup Dates")},
+    {nullptr, 0, nullptr},
+    {"toolhelp", 2, QT_TRANSLATE_NOOP("nudgewell::StartupForm", "Help Using Startup List")},
+    {nullptr, 0, nullptr},
+    {"toolclose", 3, QT_TRANSLATE_NOOP("nudgewell::StartupForm", "Close Startup List")},
+};
+
+} // namespace
+
+StartupForm::StartupForm(const Services& services, QWidget* parent)
+    : SecondaryWindow<QMainWindow>(parent), m_services(services),
+      m_log(services.directory, services.files) {
+    setObjectName(QStringLiteral("startup"));
+    setWindowTitle(tr("Startup List"));
+
+    m_startuplist = new QListWidget(this);
+    m_startuplist->setObjectName(QStringLiteral("startuplist"));
+    m_startuplist->setAccessibleName(tr("Program starts"));
+    m_startuplist->setProperty(kHelpTopicProperty, 210);
+    m_startuplist->setTextElideMode(Qt::ElideNone);
+    setCentralWidget(m_startuplist);
+    createMenus();
+    createToolBar();
+    enableContextHelp(m_services.help, 210);
+
+    const double dpi = dpiOf(this);
+    resize(twipsToPixels(4380, dpi), twipsToPixels(5520, dpi));
+    if (parent)
+        move(parent->window()->pos());
+
+    QString error;
+    if (!m_log.Open(&error))
+        reportFailure(tr("The startup list cannot be opened.\n%1").arg(error));
+    fillList(StartupDateColumn::AsStored);
+}
+
+StartupForm::~StartupForm() = default;
+
+void StartupForm::createMenus() {
+    auto make = [this](QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& keys, auto handler) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
+        action->setProperty(kHelpTopicProperty, kMenuTopic);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->setObjectName(QStringLiteral("menufile"));
+    file->setProperty(kHelpTopicProperty, kMenuTopic);
+    make(file, "menudelete", tr("&Delete Old Dates"), QKeySequence(Qt::Key_F9),
+         [this] { deleteold(); });
+    file->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    make(file, "menuclose", tr("&Close"), QKeySequence(Qt::Key_F12), [this] { close(); });
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("menuhelp"));
+    help->setProperty(kHelpTopicProperty, kMenuTopic);
+    make(help, "menuhelp1", tr("Help &Topics"), QKeySequence(),
+         [this] { m_services.help.ShowHelpContents(); });
+    // "F1" is part of the caption; F1 itself is the window's context help.
+    make(help, "menuhelp2", tr("&Using the Startup List      F1"), QKeySequence(),
+         [this] { m_services.help.ShowHelpTopic(210); });
+    help->addSeparator()->setObjectName(QStringLiteral("sep2"));
+    make(help, "menuhelp3", tr("&About Nudgewell"), QKeySequence(),
+         [this] { emit aboutRequested(); });
+}
+
+void StartupForm::createToolBar() {
+    auto* bar = addToolBar(tr("Toolbar"));
+    bar->setObjectName(QStringLiteral("Toolbar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(24, 24));
+    bar->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (const ToolSlot& slot : kToolSlots) {
+        if (!slot.key) {
+            bar->addSeparator();
+            continue;
+        }
+        const QString key = QLatin1String(slot.key);
+        const QString tip = tr(slot.tooltip);
+        QAction* action = bar->addAction(startupToolbarIcon(slot.image), tip);
+        action->setObjectName(key);
+        action->setToolTip(tip);
+        bar->widgetForAction(action)->setAccessibleName(tip);
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+    }
+}
+
+void StartupForm::Toolbar1_ButtonClick(const QString& key) {
+    if (key == QLatin1String("tooldelete"))
+        deleteold();
+    else if (key == QLatin1String("toolhelp"))
+        m_services.help.ShowHelpTopic(206);
+    else if (key == QLatin1String("toolclose"))
+        close();
+}
+
+void StartupForm::reportFailure(const QString& reason) {
+    m_services.messages.showMessage(this, tr("Nudgewell"), reason, MessageBoxes::Icon::Warning);
+}
+
+void StartupForm::fillList(StartupDateColumn column) {
+    QStringList lines;
+    QString error;
+    if (!m_log.listLines(column, m_services.clock.locale(), &lines, &error))
+        reportFailure(tr("The startup list cannot be read.\n%1").arg(error));
+    m_startuplist->clear();
+    m_startuplist->addItems(lines);
+    if (!lines.isEmpty())
+        m_startuplist->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    m_startuplist->setFocus();
+}
+
+void StartupForm::deleteold() {
+    // Without the file there is nothing to purge, nor anything to ask about.
+    if (!m_log.isOpen())
+        return;
+    if (!m_services.messages.askYesNo(this, tr("Delete Old Dates"),
+                                      tr("Do you want to delete all of the old startup dates?")))
+        return;
+    QString error;
+    if (!m_log.purge(&error)) {
+        reportFailure(tr("The old startup dates could not be deleted.\n%1").arg(error));
+        return;
+    }
+    if (!error.isEmpty())
+        reportFailure(error);
+    fillList(StartupDateColumn::Reformatted);
+}
+
+void StartupForm::closeEvent(QCloseEvent* event) {
+    m_log.Close();
+    event->accept();
+}
+
+} // namespace nudgewell

@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Startup List window: its lines, the purge, its menus and toolbar, and its one instance.
+#include "gui_fixture.h"
+#include "startup/startup_form.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+using Step = FailingFileSystem::Step;
+
+
+namespace {
+
+const QByteArray kThree = "10/15/200209:05:00 PM 10/16/200208:00:00 AM 10/17/200210:30:15 AM ";
+const QStringList kThreeLines = {" 10/17/2002    10:30 am    Thursday\t3",
+                                 " 10/16/2002    08:00 am    Wednesday\t2",
+                                 " 10/15/2002    09:05 pm    Tuesday\t1"};
+const QString kQuestion = "Delete Old Dates: Do you want to delete all of the old startup dates?";
+
+// How many of this process's open files are `path`.
+int openHandles(const QString& path) {
+    int n = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+        n += fd.symLinkTarget() == QFileInfo(path).canonicalFilePath();
+    return n;
+}
+
+struct Fixture : WindowFixture {
+    Fixture() : WindowFixture(QDate(2002, 10, 17)) { start(); }
+    // F2 from the main window. The style lets a child window pass for active while its parent
+    // is, so this waits for the real thing.
+    StartupForm* open() {
+        press(Qt::Key_F2);
+        auto* form = window->findChild<StartupForm*>();
+        return form && QTest::qWaitFor([form] { return QApplication::activeWindow() == form; })
+                   ? form
+                   : nullptr;
+    }
+    QByteArray log() const { return readFile(path("startup.dat")); }
+    static QStringList listed(const StartupForm* form) {
+        QStringList out;
+        const auto* list = form->findChild<QListWidget*>("startuplist");
+        for (int row = 0; row < list->count(); ++row)
+            out << list->item(row)->text();
+        return out;
+    }
+};
+
+} // namespace
+
+class TestStartupList : public QObject {
+    Q_OBJECT
+
+private slots:
+    void purge_data() {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<Step>("failAt");
+        QTest::addColumn<int>("call");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message"); // besides the question
+        const QByteArray last = kThree.right(22);
+        const QStringList purged = {" 10/17/02    10:30 am    Thursday\t1"};
+        const auto row = [](const char* name, const QByteArray& log, Step failAt, int call,
+                            bool yes, const QByteArray& after, const QStringList& lines,
+                            const QString& message) {
+            QTest::newRow(name) << log << failAt << call << yes << after << lines << message;
+        };
+        row("No changes nothing", kThree, Step::None, 1, false, kThree, kThreeLines, "");
+        row("Yes keeps the last start", kThree, Step::None, 1, true, last, purged, "");
+        // 3.5 records count as 4: the torn fourth is the last, padded to a whole record.
+        row("torn last record", kThree + "10/18/2002 ", Step::None, 1, true,
+            "10/18/2002            ", {" 10/18/02        Friday\t1"}, "");
+        row("empty log purges to nothing", "", Step::None, 1, true, "", {}, "");
+        // Each step before the rename leaves the file as it was; the first read fills the list.
+        for (const auto& [name, step, call] : {std::tuple{"reading fails", Step::Read, 2},
+                                               {"stale temp removal fails", Step::Remove, 1},
+                                               {"creating the temp fails", Step::Create, 1},
+                                               {"writing fails", Step::Write, 1},
+                                               {"flushing fails", Step::Flush, 1},
+                                               {"renaming fails", Step::Rename, 1}}) {
+            row(name, kThree, step, call, true, kThree, kThreeLines,
+                "Nudgewell: The old startup dates could not be deleted.\ninjected failure");
+        }
+        row("folder flush fails, the purge stands", kThree, Step::SyncDirectory, 1, true, last,
+            purged, "Nudgewell: injected failure");
+        row("new log cannot be opened", kThree, Step::Open, 2, true, last, {},
+            "Nudgewell: injected failure");
+        // Nothing to list and nothing to purge: F9 asks nothing.
+        row("log cannot be opened", kThree, Step::Open, 1, true, kThree, {},
+            "Nudgewell: The startup list cannot be opened.\ninjected failure");
+    }
+
+    void purge() {
+        QFETCH(QByteArray, log);
+        QFETCH(Step, failAt);
+        QFETCH(int, call);
+        QFETCH(bool, yes);
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        Fixture f;
+        writeFile(f.path("startup.dat"), log);
+        writeFile(f.path("startup.tmp"), "stale");
+        f.files.failAt = failAt;
+        f.files.failOnCall = call;
+        f.messages.answers = {yes};
+        StartupForm* form = f.open();
+        QVERIFY(form);
+        const bool opened = !(failAt == Step::Open && call == 1);
+        if (log == kThree && opened)
+            QCOMPARE(Fixture::listed(form), kThreeLines);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QStringList shown = f.messages.shown;
+        QCOMPARE(shown.removeAll(kQuestion), opened ? 1 : 0);
+        QCOMPARE(shown.join('|'), message);
+        QCOMPARE(f.log(), after);
+        QCOMPARE(Fixture::listed(form), lines);
+        const bool stale = !opened || !yes || failAt == Step::Read || failAt == Step::Remove;
+        QCOMPARE(QFile::exists(f.path("startup.tmp")), stale);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+    }
+
+    void menusToolbarAndHelp() {
+        Fixture f;
+        StartupForm* form = f.open();
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QString("Startup List"));
+        QCOMPARE(form->size(), f.pixels(4380, 5520));
+        QCOMPARE(form->pos(), f.window->pos());
+        // Menus and items as name|caption|shortcut|help topic; toolbar keys with their tooltips.
+        QStringList items;
+        for (QAction* menu : form->menuBar()->actions()) {
+            for (QAction* a : QList<QAction*>{menu} + menu->menu()->actions())
+                items << QString("%1|%2|%3|%4")
+                             .arg(a->menu() ? a->menu()->objectName() : a->objectName(), a->text(),
+                                  a->shortcut().toString())
+                             .arg((a->menu() ? static_cast<QObject*>(a->menu()) : a)
+                                      ->property("helpTopic")
+                                      .toInt());
+        }
+        for (QAction* a : form->findChild<QToolBar*>("Toolbar1")->actions())
+            items << (a->isSeparator() ? "-" : a->objectName() + "=" + a->toolTip());
+        QCOMPARE(
+            items.join(", "),
+            QString("menufile|&File||206, menudelete|&Delete Old Dates|F9|206, sep1|||0, "
+                    "menuclose|&Close|F12|206, menuhelp|&Help||206, "
+                    "menuhelp1|Help &Topics||206, "
+                    "menuhelp2|&Using the Startup List      F1||206, sep2|||0, "
+                    "menuhelp3|&About Nudgewell||206, "
+                    "tooldelete=Delete Old Startup Dates, -, toolhelp=Help Using Startup List, "
+                    "-, toolclose=Close Startup List"));
+
+        // The toolbar's topic, the menu's, the contents, F1 on the list and on a menu item.
+        form->findChild<QAction*>("toolhelp")->trigger();
+        form->findChild<QAction*>("menuhelp2")->trigger();
+        form->findChild<QAction*>("menuhelp1")->trigger();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto* help = form->findChild<QMenu*>("menuhelp");
+        help->popup(form->mapToGlobal(QPoint(0, 0)));
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        help->setActiveAction(form->findChild<QAction*>("menuhelp1"));
+        QTest::keyClick(help, Qt::Key_F1);
+        QCOMPARE(f.help.requests, QList<int>({206, 210, 0, 210, 206}));
+        // Keys compare exactly; About opens the main window's one About window.
+        form->Toolbar1_ButtonClick("ToolDelete");
+        QVERIFY(f.messages.shown.isEmpty());
+        form->findChild<QAction*>("menuhelp3")->trigger();
+        QVERIFY(f.window->findChild<QWidget*>("AboutForm")->isVisible());
+    }
+
+    void onceAndClosing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("F12") << "F12";
+        QTest::newRow("toolclose") << "toolclose";
+        QTest::newRow("close box") << "close box";
+    }
+
+    void onceAndClosing() {
+        QFETCH(QString, how);
+        Fixture f;
+        QPointer<StartupForm> form = f.open();
+        QVERIFY(form);
+        QCOMPARE(openHandles(f.path("startup.dat")), 1);
+        // F2 again, from the main window, brings the same window back to the front.
+        f.activate();
+        QTRY_COMPARE(QApplication::activeWindow(), f.window.get());
+        QTest::keyClick(f.window.get(), Qt::Key_F2);
+        QTRY_COMPARE(QApplication::activeWindow(), form.data());
+        QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
+
+        // A reminder added on disk meanwhile shows once the main window is active again.
+        f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
+        if (how == "F12")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
+        else if (how == "toolclose")
+            form->findChild<QAction*>("toolclose")->trigger();
+        else
+            form->close();
+        QTRY_VERIFY(!form);
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.activate());
+        QTRY_COMPARE(f.lines("reminderlist").value(0).left(20), QString("10/18/02   Fri\tOnce "));
+        QCOMPARE(openHandles(f.path("startup.dat")), 0);
+    }
+};
+
+QTEST_MAIN(TestStartupList)
+#include "test_startup_list.moc"
