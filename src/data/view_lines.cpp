@@ -181,8 +181,8 @@ std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records
     lines.reserve(total);
     for (int d = 0; d < int(window.size()); ++d) {
         for (const Occurrence& o : byDay[d])
-            lines.push_back(
-                {writer.ViewLine(prefixes[d], records[o.record], o.stored), o.record + 1});
+            lines.push_back({writer.ViewLine(prefixes[d], records[o.record], o.stored),
+                             o.record + 1, context.today.addDays(d)});
     }
     return lines;
 }

@@ -23,10 +23,12 @@ struct ViewContext {
     static ViewContext make(const QDate& today, DateOrder order, const QLocale& locale);
 };
 
-// A line of either list and the record (1-based) it was built from.
+// A line of either list, the record (1-based) it was built from and, in the upcoming list,
+// the day of the occurrence.
 struct ListLine {
     QString text;
     int record = 0;
+    QDate day = {}; // an initializer, so that {text, record} needs no third field
 };
 
 // "Once   ", "Weekly ", "Monthly", "Yearly ", or the code itself.
