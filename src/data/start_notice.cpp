@@ -36,12 +36,12 @@ QString dayText(const QDate& day, const ViewContext& context, bool longWeekday) 
     return context.locale.toString(day, format);
 }
 
-void appendLines(QStringList* out, const std::vector<ListLine>& lines,
+void appendLines(QStringList* out, const std::vector<Occurrence>& lines,
                  std::span<const ReminderRecord> records, const ViewContext& context,
                  bool withDay) {
     const int shown = std::min<int>(int(lines.size()), NoticeListLimit);
     for (int i = 0; i < shown; ++i) {
-        const ListLine& line = lines[i];
+        const Occurrence& line = lines[i];
         const QString text = noticeText(records[line.record - 1], line.day, context.regionalOrder);
         // Both at once: a "%1" in the reminder's text stays as it is.
         out->append(withDay ? tr("%1: %2").arg(dayText(line.day, context, false), text) : text);
@@ -82,14 +82,14 @@ QDate previousStartDate(const QByteArray& log, DateOrder order) {
 
 StartNotice buildStartNotice(std::span<const ReminderRecord> records, const ViewContext& context,
                              const QDate& previousStart, bool startedMinimised) {
-    const std::vector<ListLine> today = buildUpcomingLines(records, context, 0);
-    std::vector<ListLine> missed;
+    const std::vector<Occurrence> today = upcomingOccurrences(records, context, 0);
+    std::vector<Occurrence> missed;
     QDate since; // the last day not looked at
     if (previousStart.isValid() && previousStart < context.today.addDays(-1)) {
         since = std::max(previousStart, context.today.addDays(-MissedLookBackDays - 1));
         ViewContext span = context;
         span.today = since.addDays(1);
-        missed = buildUpcomingLines(records, span, int(since.daysTo(context.today)) - 2);
+        missed = upcomingOccurrences(records, span, int(since.daysTo(context.today)) - 2);
     }
     if (missed.empty() && (today.empty() || !startedMinimised))
         return {};

@@ -23,12 +23,16 @@ struct ViewContext {
     static ViewContext make(const QDate& today, DateOrder order, const QLocale& locale);
 };
 
-// A line of either list, the record (1-based) it was built from and, in the upcoming list,
-// the day of the occurrence.
+// A line of either list and the record (1-based) it was built from.
 struct ListLine {
     QString text;
     int record = 0;
-    QDate day = {}; // an initializer, so that {text, record} needs no third field
+};
+
+// A reminder (1-based record number) falling on a day.
+struct Occurrence {
+    int record = 0;
+    QDate day;
 };
 
 // "Once   ", "Weekly ", "Monthly", "Yearly ", or the code itself.
@@ -41,5 +45,8 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
 // The occurrences from today to today + days, by day, then in file order.
 std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days);
+// The same occurrences as the upcoming lines, in the same order, without their text.
+std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
+                                            const ViewContext& context, int days);
 
 } // namespace nudgewell
