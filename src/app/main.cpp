@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/settings.h"
 #include "main/main_window.h"
+#include "main/start_notice_poster.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "platform/notifier.h"
 #include "platform/printer.h"
 #include "platform/system_date.h"
 
@@ -29,9 +31,13 @@ int main(int argc, char* argv[]) {
         clock,     settings,   messages,           help, nudgewell::FileSystem::real(), printer,
         clipboard, systemDate, QDir::currentPath()};
 
+    nudgewell::DBusNotifier notifier;
+    // Made before start-up logs this start: it notes the previous one.
+    nudgewell::StartNoticePoster startNotice(services, notifier);
     nudgewell::MainWindow window(services);
     if (!window.startUp())
         return 1;
     window.showAsStored();
+    startNotice.post(&window);
     return app.exec();
 }

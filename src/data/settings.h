@@ -19,6 +19,7 @@ inline const QString CopyDate = QStringLiteral("Copy Date");
 inline const QString ShortDate = QStringLiteral("Short Date");
 inline const QString MediumDate = QStringLiteral("Medium Date");
 inline const QString LongDate = QStringLiteral("Long Date");
+inline const QString NotifyAtStart = QStringLiteral("Notify At Start"); // "0": off
 } // namespace keys
 
 // The per-user preferences: text values under "Quorvane Software" / "Nudgewell", section

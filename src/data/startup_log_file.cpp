@@ -39,4 +39,17 @@ bool AppendStartupRecord(const QString& directory, const QDateTime& moment, Date
     return ok;
 }
 
+bool readStartupLog(const QString& directory, FileSystem& files, QByteArray* log, QString* error) {
+    log->clear();
+    QFile file(QDir(directory).filePath(QStringLiteral("startup.dat")));
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot read %1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    return files.read(file, 0, file.size(), log, error);
+}
+
 } // namespace nudgewell

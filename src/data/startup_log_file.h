@@ -22,4 +22,7 @@ struct StartupRecord {
 bool AppendStartupRecord(const QString& directory, const QDateTime& moment, DateOrder order,
                          const QLocale& locale, FileSystem& files, QString* error);
 
+// The bytes of startup.dat in `directory`, read-only; a missing file reads as empty.
+bool readStartupLog(const QString& directory, FileSystem& files, QByteArray* log, QString* error);
+
 } // namespace nudgewell

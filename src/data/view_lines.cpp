@@ -145,22 +145,22 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
     return lines;
 }
 
-std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
-                                         const ViewContext& context, int days) {
+namespace {
+
+struct Found {
+    int index; // 0-based
+    QDate stored;
+};
+
+// The occurrences of the window today .. today + days, one bucket per day in file order, from
+// one pass over the records.
+std::vector<std::vector<Found>> findByDay(std::span<const ReminderRecord> records,
+                                          const ViewContext& context, int days,
+                                          std::vector<Day>* window) {
     days = std::clamp(days, 0, 366);
-    const LineWriter writer(context);
-    std::vector<Day> window;
-    std::vector<QString> prefixes;
-    for (int d = 0; d <= days; ++d) {
-        window.emplace_back(context.today.addDays(d));
-        prefixes.push_back(writer.prefix(window.back()));
-    }
-    // One pass over the records; each occurrence lands in its day's bucket in file order.
-    struct Occurrence {
-        int record;
-        QDate stored;
-    };
-    std::vector<std::vector<Occurrence>> byDay(window.size());
+    for (int d = 0; d <= days; ++d)
+        window->emplace_back(context.today.addDays(d));
+    std::vector<std::vector<Found>> byDay(window->size());
     for (int i = 0; i < int(records.size()) && context.today.isValid(); ++i) {
         const char code = records[i].frequencyCode();
         if (code != 'O' && code != 'W' && code != 'M' && code != 'Y')
@@ -169,22 +169,50 @@ std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records
         if (!stored.isValid())
             continue;
         const Day storedDay(stored);
-        for (int d = 0; d < int(window.size()); ++d) {
-            if (OccursOn(code, storedDay, window[d]))
+        for (int d = 0; d < int(window->size()); ++d) {
+            if (OccursOn(code, storedDay, (*window)[d]))
                 byDay[d].push_back({i, stored});
         }
     }
+    return byDay;
+}
+
+template <typename T> std::size_t totalOf(const std::vector<std::vector<T>>& buckets) {
     std::size_t total = 0;
-    for (const auto& day : byDay)
-        total += day.size();
+    for (const auto& bucket : buckets)
+        total += bucket.size();
+    return total;
+}
+
+} // namespace
+
+std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
+                                         const ViewContext& context, int days) {
+    const LineWriter writer(context);
+    std::vector<Day> window;
+    const auto byDay = findByDay(records, context, days, &window);
     std::vector<ListLine> lines;
-    lines.reserve(total);
+    lines.reserve(totalOf(byDay));
     for (int d = 0; d < int(window.size()); ++d) {
-        for (const Occurrence& o : byDay[d])
-            lines.push_back(
-                {writer.ViewLine(prefixes[d], records[o.record], o.stored), o.record + 1});
+        const QString prefix = writer.prefix(window[d]);
+        for (const Found& o : byDay[d])
+            lines.push_back({writer.ViewLine(prefix, records[o.index], o.stored), o.index + 1});
     }
     return lines;
+}
+
+std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
+                                            const ViewContext& context, int days) {
+    std::vector<Day> window;
+    const auto byDay = findByDay(records, context, days, &window);
+    std::vector<Occurrence> out;
+    out.reserve(totalOf(byDay));
+    for (int d = 0; d < int(window.size()); ++d) {
+        const QDate day = context.today.addDays(d);
+        for (const Found& o : byDay[d])
+            out.push_back({o.index + 1, day});
+    }
+    return out;
 }
 
 } // namespace nudgewell

@@ -29,6 +29,12 @@ struct ListLine {
     int record = 0;
 };
 
+// A reminder (1-based record number) falling on a day.
+struct Occurrence {
+    int record = 0;
+    QDate day;
+};
+
 // "Once   ", "Weekly ", "Monthly", "Yearly ", or the code itself.
 QString FrequencyWord(char frequencyCode);
 // " ... N years" when the flag is 'A', else "".
@@ -39,5 +45,8 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
 // The occurrences from today to today + days, by day, then in file order.
 std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days);
+// The same occurrences as the upcoming lines, in the same order, without their text.
+std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
+                                            const ViewContext& context, int days);
 
 } // namespace nudgewell

@@ -14,7 +14,6 @@ using namespace nudgewell;
 using namespace nudgewell::test;
 using Step = FailingFileSystem::Step;
 
-
 namespace {
 
 const QByteArray kThree = "10/15/200209:05:00 PM 10/16/200208:00:00 AM 10/17/200210:30:15 AM ";
