@@ -10,5 +10,7 @@ namespace nudgewell {
 // 32 pixels.
 QIcon toolbarIcon(int image);
 QPixmap logoPixmap(int size);
+// The calendar window's toolbar images (1..4): copy, change date, help, close.
+QIcon calendarToolbarIcon(int image);
 
 } // namespace nudgewell
