@@ -72,6 +72,30 @@ class TestCalendar : public QObject {
     Q_OBJECT
 
 private slots:
+    void menusAndToolbar() {
+        CalendarFixture f;
+        QVERIFY(f.active);
+        QStringList items; // name|caption|shortcut|topic; toolbar: key=tooltip, "-" a separator
+        for (QAction* menu : f.form->menuBar()->actions()) {
+            items << menu->menu()->objectName() + "|" + menu->text() + "||" +
+                         menu->menu()->property("helpTopic").toString();
+            for (QAction* a : menu->menu()->actions())
+                items << QString("%1|%2|%3|%4")
+                             .arg(a->objectName(), a->text(), a->shortcut().toString(),
+                                  a->property("helpTopic").toString());
+        }
+        for (QAction* a : f.form->findChild<QToolBar*>("Toolbar1")->actions())
+            items << (a->isSeparator() ? "-" : a->objectName() + "=" + a->toolTip());
+        QCOMPARE(items.join(", "),
+                 QString("menufile|&File||210, menucopy|Cop&y date to the clipboard|Ctrl+Y|211, "
+                         "menuchange|Change the computer's &date|Ctrl+D|210, "
+                         "menugoto|Go to &Today|Ctrl+T|210, sep1|||, menuclose|Clo&se|F12|210, "
+                         "menuhelp|&Help||210, menuhelp2|&Help Topics||200, "
+                         "menuhelp1|Help on &Calendar    F1||210, cm1=Copy Date, -, "
+                         "cm2=Change Date, -, cm3=Calendar Help, -, cm4=Close Calendar"));
+        QCOMPARE(f.form->windowTitle(), QString("Calendar"));
+    }
+
     void copyRules_data() {
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("route");
