@@ -2,9 +2,7 @@
 // Setting the computer's date through systemd's time service, against a stand-in of the
 // service (python3-dbusmock's timedated template) on a private bus (dbus-run-session).
 #include "calendar/calendar_form.h"
-#include "data/settings.h"
-#include "fake_services.h"
-#include "fakes.h"
+#include "gui_fixture.h"
 #include "platform/system_date.h"
 
 #include <QCalendarWidget>
@@ -132,25 +130,17 @@ private slots:
             QCOMPARE(mock("AddMethod", {kService, "SetTime", "xbb", "", raise}).type(),
                      QDBusMessage::ReplyMessage);
         }
-        QTemporaryDir dir;
-        FakeClock clock(QDateTime(QDate(2002, 3, 20), QTime(10, 30, 15)),
-                        QLocale(QLocale::English, QLocale::UnitedStates));
-        SettingsStore settings(dir.filePath("settings.ini"));
-        FakeMessageBoxes messages; // answers Yes
-        FakeHelp help;
-        FailingFileSystem files;
-        FakePrinter printer;
-        FakeClipboard clipboard;
+        WindowFixture f(QDate(2002, 3, 20)); // its fakes, not its main window; answers Yes
         TimedateSystemDate systemDate([] { return QDBusConnection("mock"); });
-        CalendarForm form(Services{clock, settings, messages, help, files, printer, clipboard,
-                                   systemDate, dir.path()},
+        CalendarForm form(Services{f.clock, f.settings, f.messages, f.help, f.files, f.printer,
+                                   f.clipboard, systemDate, f.dir.path()},
                           nullptr);
         auto* calendar = form.findChild<QCalendarWidget*>("Calendar1");
         calendar->setSelectedDate(QDate(2002, 3, 4));
         form.menuchange_Click();
         // The picked date with the clock's time of day, in microseconds since 1970 (UTC).
         QCOMPARE(setTimeCalls(), QStringList{"1015237815000000,false,true"});
-        QCOMPARE(messages.shown.value(1),
+        QCOMPARE(f.messages.shown.value(1),
                  words.isEmpty() ? QString()
                                  : "Nudgewell: The computer's date was not changed.\n" + words +
                                        "\n\nThe time service said: " + message);
