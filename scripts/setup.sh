@@ -11,6 +11,7 @@ packages=(
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus-daemon python3-dbusmock
+    dbus dbus-daemon python3-dbusmock
 )
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
     packages+=(hyperfine remind time)

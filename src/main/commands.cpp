@@ -4,6 +4,7 @@
 #include "data/reminder_rules.h"
 
 #include "about/about_form.h"
+#include "calendar/calendar_form.h"
 #include "main/main_window.h"
 #include "main/placeholder_window.h"
 #include "main/printing.h"
@@ -96,7 +97,11 @@ QWidget* MainWindow::openSecondary(QPointer<QWidget>& slot, const QString& objec
 }
 
 void MainWindow::menuCalendar_Click() {
-    openSecondary(m_calendarWindow, QStringLiteral("calendar"), QStringLiteral("Calendar"));
+    if (!m_calendarWindow)
+        m_calendarWindow = new CalendarForm(m_services, this);
+    m_calendarWindow->show();
+    m_calendarWindow->raise();
+    m_calendarWindow->activateWindow();
 }
 
 void MainWindow::menustartup_Click() {

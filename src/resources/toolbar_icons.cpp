@@ -213,6 +213,58 @@ QPixmap renderStartup(int image, int size) {
     else if (image == 3)
         draw(painter, 13);
     return pixmap;
+// The calendar window's images, in the main toolbar's style.
+namespace {
+
+void drawCalendarImage(QPainter& p, int image) {
+    p.setRenderHint(QPainter::Antialiasing);
+    switch (image) {
+    case 1: // copy date: a day sheet laid over another
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(3, 3, 12, 13));
+        p.drawRect(QRectF(9, 8, 12, 13));
+        p.setBrush(kRed);
+        p.drawRect(QRectF(9, 8, 12, 4));
+        p.setPen(QPen(kInk, 2));
+        p.drawLine(QPointF(13, 15), QPointF(17, 15));
+        p.drawLine(QPointF(13, 18), QPointF(17, 18));
+        break;
+    case 2: // change date: a month sheet with a clock in front
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(2.5, 3, 15, 15));
+        p.setBrush(kRed);
+        p.drawRect(QRectF(2.5, 3, 15, 4));
+        p.setPen(Qt::NoPen);
+        p.setBrush(kInk);
+        for (int r = 0; r < 2; ++r) {
+            for (int c = 0; c < 3; ++c)
+                p.drawRect(QRectF(4.5 + c * 4, 9 + r * 4, 2, 2));
+        }
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kBlue);
+        p.drawEllipse(QRectF(11, 11, 11, 11));
+        p.setPen(QPen(Qt::white, 1.8, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(16.5, 16.5), QPointF(16.5, 13));
+        p.drawLine(QPointF(16.5, 16.5), QPointF(19, 17.5));
+        break;
+    case 3: // calendar help: the main toolbar's question mark
+        draw(p, 12);
+        break;
+    case 4: // close calendar: a window with a red cross
+        p.setPen(QPen(kInk, 1.5));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(3, 4, 18, 16));
+        p.setBrush(kBlue);
+        p.drawRect(QRectF(3, 4, 18, 4));
+        p.setPen(QPen(kRed, 3, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8.5, 11), QPointF(15.5, 17.5));
+        p.drawLine(QPointF(15.5, 11), QPointF(8.5, 17.5));
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -221,6 +273,17 @@ QIcon startupToolbarIcon(int image) {
     QIcon icon;
     for (int size : {16, 24, 32, 48})
         icon.addPixmap(renderStartup(image, size));
+QIcon calendarToolbarIcon(int image) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.scale(size / 24.0, size / 24.0);
+        drawCalendarImage(painter, image);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
     return icon;
 }
 

@@ -10,6 +10,8 @@ namespace nudgewell {
 // 32 pixels.
 QIcon toolbarIcon(int image);
 QPixmap logoPixmap(int size);
+// The calendar window's toolbar images (1..4): copy, change date, help, close.
+QIcon calendarToolbarIcon(int image);
 
 // The Startup List's toolbar images (1..3): delete old dates, help, close.
 QIcon startupToolbarIcon(int image);

@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The calendar window: copying, activation, changing the computer's date, commands by key,
+// and where it opens.
+#include "calendar/calendar_form.h"
+#include "gui_fixture.h"
+
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTableView>
+#include <QToolBar>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+
+namespace {
+
+const QDate kToday(2002, 3, 20);
+
+// The window itself, not only its transient parent or child, has the focus.
+bool activeSoon(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Today pinned to a Wednesday in 2002; the calendar open and active.
+struct CalendarFixture : WindowFixture {
+    CalendarFixture() : WindowFixture(kToday) {
+        start();
+        window->menuCalendar_Click();
+        form = window->findChild<CalendarForm*>();
+        active = form && activeSoon(form);
+    }
+    QCalendarWidget* calendar() const { return form->findChild<QCalendarWidget*>("Calendar1"); }
+    // Keys as a user types them: into an open menu, else where the calendar's focus is.
+    void keys(const QString& sequence) const {
+        for (const QString& one : sequence.split(',')) {
+            const QKeyCombination key = QKeySequence(one)[0];
+            QWidget* target = QApplication::activePopupWidget();
+            if (!target && activeSoon(form))
+                target = QApplication::focusWidget();
+            QTest::keyClick(target, key.key(), key.keyboardModifiers());
+            if (one.startsWith("Alt+") &&
+                !QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }))
+                qWarning("no menu opened");
+        }
+    }
+    void clickTool(const QString& key) const {
+        QTest::mouseClick(
+            form->findChild<QToolBar*>()->widgetForAction(form->findChild<QAction*>(key)),
+            Qt::LeftButton);
+    }
+    // Clicks a day from the 15th on of the shown month, as a user would.
+    void clickDay(int day) const {
+        auto* view = calendar()->findChild<QTableView*>("qt_calendar_calendarview");
+        for (int cell = 7 * 3; cell < 7 * 7; ++cell) {
+            const QModelIndex index = view->model()->index(cell / 7, cell % 7);
+            if (index.data().toInt() == day)
+                return QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                         view->visualRect(index).center());
+        }
+    }
+
+    QPointer<CalendarForm> form;
+    bool active = false;
+};
+
+} // namespace
+
+class TestCalendar : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menusAndToolbar() {
+        CalendarFixture f;
+        QVERIFY(f.active);
+        QStringList items; // name|caption|shortcut|topic; toolbar: key=tooltip, "-" a separator
+        for (QAction* menu : f.form->menuBar()->actions()) {
+            items << menu->menu()->objectName() + "|" + menu->text() + "||" +
+                         menu->menu()->property("helpTopic").toString();
+            for (QAction* a : menu->menu()->actions())
+                items << QString("%1|%2|%3|%4")
+                             .arg(a->objectName(), a->text(), a->shortcut().toString(),
+                                  a->property("helpTopic").toString());
+        }
+        for (QAction* a : f.form->findChild<QToolBar*>("Toolbar1")->actions())
+            items << (a->isSeparator() ? "-" : a->objectName() + "=" + a->toolTip());
+        QCOMPARE(items.join(", "),
+                 QString("menufile|&File||210, menucopy|Cop&y date to the clipboard|Ctrl+Y|211, "
+                         "menuchange|Change the computer's &date|Ctrl+D|210, "
+                         "menugoto|Go to &Today|Ctrl+T|210, sep1|||, menuclose|Clo&se|F12|210, "
+                         "menuhelp|&Help||210, menuhelp2|&Help Topics||200, "
+                         "menuhelp1|Help on &Calendar    F1||210, cm1=Copy Date, -, "
+                         "cm2=Change Date, -, cm3=Calendar Help, -, cm4=Close Calendar"));
+        QCOMPARE(f.form->windowTitle(), QString("Calendar"));
+    }
+
+    void copyRules_data() {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("copied"); // "" for nothing
+        const QList<QStringList> rules = {
+            {"no settings", "", ""},
+            {"copy alone", "Copy Date=yes", "Sunday, March 17, 2002"},
+            {"short whatever long says", "Copy Date=yes;Short Date=yes;Long Date=no", "3/17/02"},
+            {"medium", "Copy Date=yes;Medium Date=yes", "Mar 17, 2002"},
+            {"long=no alone", "Copy Date=yes;Long Date=no", ""},
+            {"capital Yes", "Copy Date=Yes", ""},
+        };
+        for (const QStringList& rule : rules) {
+            for (const char* route : {"menu", "Ctrl+Y", "cm1", "click"})
+                QTest::addRow("%s, %s", qPrintable(rule[0]), route) << rule[1] << route << rule[2];
+        }
+    }
+    void copyRules() {
+        QFETCH(QString, settings);
+        QFETCH(QString, route);
+        QFETCH(QString, copied);
+        CalendarFixture f;
+        QVERIFY(f.active);
+        for (const QString& pair : settings.split(';', Qt::SkipEmptyParts))
+            f.settings.save(pair.section('=', 0, 0), pair.section('=', 1));
+        f.clipboard.setText("before");
+        if (route == "click")
+            f.clickDay(17);
+        else
+            f.calendar()->setSelectedDate(QDate(2002, 3, 17));
+        if (route == "menu")
+            f.keys("Alt+F,Y");
+        else if (route == "Ctrl+Y")
+            f.keys("Ctrl+Y");
+        else if (route == "cm1")
+            f.clickTool("cm1");
+        QCOMPARE(f.calendar()->selectedDate(), QDate(2002, 3, 17));
+        QCOMPARE(f.clipboard.text(), copied.isEmpty() ? QString("before") : copied);
+        QVERIFY(f.calendar()->hasFocus());
+    }
+
+    void activationShowsToday_data() {
+        QTest::addColumn<QString>("away");
+        QTest::addColumn<QDate>("picked");
+        QTest::newRow("main window") << "main" << kToday;
+        QTest::newRow("About window") << "about" << kToday;
+        // The calendar's own question and error boxes must not move the picked date.
+        QTest::newRow("a box of the calendar") << "box" << QDate(2002, 3, 1);
+    }
+    void activationShowsToday() {
+        QFETCH(QString, away);
+        QFETCH(QDate, picked);
+        CalendarFixture f;
+        QVERIFY(f.active);
+        f.keys("Home"); // the first of the month
+        QCOMPARE(f.calendar()->selectedDate(), QDate(2002, 3, 1));
+        QDialog box(f.form);
+        box.setModal(true);
+        if (away == "about")
+            f.window->menuhelpabout_Click();
+        QWidget* other = away == "main"    ? f.window.get()
+                         : away == "about" ? f.window->findChild<QWidget*>("AboutForm")
+                                           : &box;
+        other->show();
+        QVERIFY(activeSoon(other));
+        if (other != f.window.get())
+            other->hide();
+        QVERIFY(activeSoon(f.form));
+        QTRY_COMPARE(f.calendar()->selectedDate(), picked);
+        QCOMPARE(f.form->findChild<QLabel*>("lbldatedisplay2")->text(),
+                 QString("Wednesday, March 20, 2002"));
+    }
+
+    void changeDate_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QDate>("picked");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("No") << false << "" << QDate(2002, 3, 4) << "";
+        // The fake clock stays put, so the new today is still the 20th.
+        QTest::newRow("Yes") << true << "" << kToday << "";
+        QTest::newRow("Yes, refused")
+            << true << "Not now." << QDate(2002, 3, 4)
+            << "Nudgewell: The computer's date was not changed.\nNot now.";
+    }
+    void changeDate() {
+        QFETCH(bool, yes);
+        QFETCH(QString, refusal);
+        QFETCH(QDate, picked);
+        QFETCH(QString, error);
+        CalendarFixture f;
+        QVERIFY(f.active);
+        f.settings.save("Calendar Format", "dd/mm"); // no part in a date handed over as a number
+        f.messages.answers = {yes};
+        f.systemDate.refusal = refusal;
+        f.calendar()->setSelectedDate(QDate(2002, 3, 4));
+        f.keys("Ctrl+D");
+        QCOMPARE(f.messages.shown.value(0),
+                 QString("Change Computer Date: Do you want to change the date of the computer to "
+                         "\rMonday, March 4, 2002?"));
+        const QDateTime moment(QDate(2002, 3, 4), QTime(10, 30, 15));
+        QCOMPARE(f.systemDate.requests, yes ? QList<QDateTime>{moment} : QList<QDateTime>());
+        QCOMPARE(f.calendar()->selectedDate(), picked);
+        QCOMPARE(f.messages.shown.value(1), error);
+        QVERIFY(f.calendar()->hasFocus());
+    }
+
+    void commandsByKey_data() {
+        QTest::addColumn<QString>("keys"); // keys, "tool:" a toolbar click, "key:" a dispatch
+        QTest::addColumn<QList<int>>("help");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Ctrl+T") << "Ctrl+T" << QList<int>() << false;
+        QTest::newRow("F1 on the calendar") << "F1" << QList<int>{209} << false;
+        QTest::newRow("Help on Calendar") << "Alt+H,C" << QList<int>{209} << false;
+        QTest::newRow("Help Topics") << "Alt+H,H" << QList<int>{0} << false;
+        QTest::newRow("F1 on Copy") << "Alt+F,F1" << QList<int>{211} << false;
+        QTest::newRow("F1 on Help Topics") << "Alt+H,F1" << QList<int>{200} << false;
+        QTest::newRow("F1 on Go to Today") << "Alt+F,Down,Down,F1" << QList<int>{210} << false;
+        QTest::newRow("F12") << "F12" << QList<int>() << true;
+        QTest::newRow("Close by mnemonic") << "Alt+F,S" << QList<int>() << true;
+        QTest::newRow("cm3") << "tool:cm3" << QList<int>{209} << false;
+        QTest::newRow("cm4") << "tool:cm4" << QList<int>() << true;
+        QTest::newRow("key in capitals") << "key:CM3" << QList<int>() << false;
+    }
+    void commandsByKey() {
+        QFETCH(QString, keys);
+        QFETCH(QList<int>, help);
+        QFETCH(bool, closes);
+        CalendarFixture f;
+        QVERIFY(f.active);
+        f.calendar()->setSelectedDate(QDate(2002, 3, 1));
+        if (keys.startsWith("tool:"))
+            f.clickTool(keys.mid(5));
+        else if (keys.startsWith("key:"))
+            f.form->Toolbar1_ButtonClick(keys.mid(4));
+        else
+            f.keys(keys);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(f.help.requests, help);
+        QTRY_COMPARE(f.form.isNull(), closes);
+        if (closes)
+            return;
+        // F1 in an open menu leaves the menu bar highlighted, as Esc would; Esc again gives the
+        // calendar its focus back.
+        if (keys.startsWith("Alt+") && keys.endsWith("F1")) {
+            QVERIFY(qobject_cast<QMenuBar*>(QApplication::focusWidget()));
+            f.keys("Esc");
+        }
+        QCOMPARE(f.calendar()->selectedDate(), keys == "Ctrl+T" ? kToday : QDate(2002, 3, 1));
+        QVERIFY(f.calendar()->hasFocus());
+    }
+
+    void placement_data() {
+        QTest::addColumn<QSizeF>("screen");
+        QTest::addColumn<QSizeF>("window");
+        QTest::addColumn<QPointF>("at");
+        const QSizeF planned(3075, 4320);
+        QTest::newRow("15360 x 11520") << QSizeF(15360, 11520) << planned << QPointF(11330, 6055);
+        QTest::newRow("grown window")
+            << QSizeF(15360, 11520) << QSizeF(4500, 5000) << QPointF(9905, 5375);
+        QTest::newRow("screen too small") << QSizeF(3000, 4000) << planned << QPointF(0, 0);
+    }
+    void placement() {
+        QFETCH(QSizeF, screen);
+        QFETCH(QSizeF, window);
+        QFETCH(QPointF, at);
+        QCOMPARE(calendarPosition(screen, window), at);
+    }
+
+    void opensOnceWhereItBelongs() {
+        CalendarFixture f;
+        QVERIFY(f.active);
+        // The offscreen screen: 800 x 800 pixels at 96 dpi, 12000 twips square.
+        QCOMPARE(f.form->screen()->geometry(), QRect(0, 0, 800, 800));
+        QCOMPARE(QRect(f.form->pos(), f.form->size()), QRect(531, 436, 205, 288));
+        QVERIFY(f.form->findChild<QLabel*>("lbldatedisplay1")->isHidden());
+        f.calendar()->setSelectedDate(QDate(2002, 3, 1));
+        f.action("toolcalendar")->trigger();
+        QCOMPARE(f.window->findChildren<CalendarForm*>().size(), 1);
+        QVERIFY(activeSoon(f.form));
+    }
+};
+
+QTEST_MAIN(TestCalendar)
+#include "test_calendar.moc"
