@@ -6,6 +6,7 @@
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,10 +16,9 @@
 namespace nudgewell {
 
 AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_help(help) {
+    : SecondaryWindow<QWidget>(parent), m_help(help) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About Nudgewell"));
-    markAsProgramWindow(this);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));
@@ -53,6 +53,14 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     placeInTwips(helpButton, 5160, 240, 1500, 420);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     connect(helpButton, &QPushButton::clicked, this, [this] { m_help.ShowHelpTopic(200); });
+    ok->setProperty(kHelpTopicProperty, 200);
+    helpButton->setProperty(kHelpTopicProperty, 200);
+    enableContextHelp(m_help, 200);
+    // A window with only OK to press closes on Esc, as a message box does.
+    auto* escape = new QAction(this);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(escape, &QAction::triggered, this, &QWidget::hide);
+    addAction(escape);
 
     const double dpi = dpiOf(this);
     resize(twipsToPixels(7500, dpi), twipsToPixels(3900, dpi));

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/secondary_window.h"
+
 #include <QWidget>
 
 namespace nudgewell {
 
 class HelpViewer;
 
-// "About Nudgewell": product name, notice and logo. OK only hides it.
-class AboutForm final : public QWidget {
+// "About Nudgewell": product name, notice and logo. OK and Esc only hide it.
+class AboutForm final : public SecondaryWindow<QWidget> {
     Q_OBJECT
 
 public:
