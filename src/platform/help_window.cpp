@@ -75,6 +75,7 @@ void HelpWindow::buildWidgets() {
     m_browser = new HelpBrowser(m_engine, this);
     m_browser->setObjectName(QStringLiteral("helpPage"));
     m_browser->setOpenExternalLinks(true);
+    connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::selectInContents);
 
     auto* contents = m_engine->contentWidget();
     contents->setObjectName(QStringLiteral("helpContents"));
@@ -82,7 +83,7 @@ void HelpWindow::buildWidgets() {
     // The contents are read in the background: show where the page sits once they are in.
     connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, [this] {
         m_engine->contentWidget()->expandToDepth(0);
-        showPage(m_browser->source());
+        selectInContents(m_browser->source());
     });
 
     auto* indexPage = new QWidget;
@@ -169,8 +170,12 @@ void HelpWindow::buildWidgets() {
 void HelpWindow::showPage(const QUrl& url) {
     if (m_browser->source() != url)
         m_browser->setSource(url);
-    // The contents follow the page, so the reader sees where it sits.
-    const QModelIndex item = m_engine->contentWidget()->indexOf(url);
+}
+
+void HelpWindow::selectInContents(const QUrl& url) {
+    // The contents follow the page, Back and Forward included, so the reader sees where it
+    // sits.
+    const QModelIndex item = m_engine->contentWidget()->indexOf(url.adjusted(QUrl::RemoveFragment));
     if (item.isValid())
         m_engine->contentWidget()->setCurrentIndex(item);
 }

@@ -31,6 +31,7 @@ public:
 
 private:
     void showPage(const QUrl& url);
+    void selectInContents(const QUrl& url);
     void buildWidgets();
 
     QHelpEngine* m_engine = nullptr;

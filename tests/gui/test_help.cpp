@@ -5,6 +5,7 @@
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
 
+#include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
@@ -251,8 +252,11 @@ void TestHelp::helpWindowRequests() {
             viewer.ShowHelpTopic(request.toInt());
         }
         // One window, reused for every request.
-        if (!first)
+        if (!first && viewer.window()) {
             first = viewer.window();
+            // The contents are read in the background; the steps that follow find them in.
+            QTRY_VERIFY(first->findChild<QHelpContentWidget*>("helpContents")->model()->rowCount());
+        }
         QCOMPARE(viewer.window(), first);
     }
 
@@ -274,6 +278,9 @@ void TestHelp::helpWindowRequests() {
     QVERIFY(!window->isModal());
     QCOMPARE(window->browser()->source().fileName(), page);
     QVERIFY(!window->browser()->toPlainText().isEmpty());
+    // The contents show where the page sits, also after Back and Forward.
+    const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
+    QTRY_COMPARE(contents->currentIndex().data().toString(), window->browser()->documentTitle());
     QCOMPARE(window->tabs()->currentIndex(),
              requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
 }
