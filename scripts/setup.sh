@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
-    libqt6help6 libqt6printsupport6 libqt6test6 libqt6dbus6
+    libqt6help6 libqt6sql6-sqlite libqt6printsupport6 libqt6test6 libqt6dbus6
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus-daemon python3-dbusmock

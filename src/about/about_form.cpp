@@ -19,6 +19,7 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     : SecondaryWindow<QWidget>(parent), m_help(help) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(tr("About Nudgewell"));
+    setWindowTitle(QStringLiteral("About Nudgewell"));
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));
@@ -58,6 +59,14 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     connect(escape, &QAction::triggered, this, &QWidget::hide);
     addAction(escape);
     connect(helpButton, &QPushButton::clicked, this, [this] { m_help.ShowHelpTopic(200); });
+    ok->setProperty(kHelpTopicProperty, 200);
+    helpButton->setProperty(kHelpTopicProperty, 200);
+    enableContextHelp(m_help, 200);
+    // A window with only OK to press closes on Esc, as a message box does.
+    auto* escape = new QAction(this);
+    escape->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(escape, &QAction::triggered, this, &QWidget::hide);
+    addAction(escape);
 
     enableContextHelp(m_help, 200);
     const double dpi = dpiOf(this);

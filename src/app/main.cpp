@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     nudgewell::SystemClock clock;
     nudgewell::SettingsStore settings;
     nudgewell::QtMessageBoxes messages;
-    nudgewell::NoHelpViewer help(messages, nullptr);
+    nudgewell::QtHelpViewer help(messages);
     nudgewell::QtPrinter printer;
     nudgewell::QtClipboard clipboard;
     nudgewell::TimedateSystemDate systemDate;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-class QWidget;
+#include <QPointer>
+#include <QStringList>
 
 namespace nudgewell {
 
+class HelpWindow;
 class MessageBoxes;
 
 // The two help operations every window uses.
@@ -15,17 +17,27 @@ public:
     virtual void ShowHelpTopic(int topic) = 0;
 };
 
-// Until the help pages are written, a request says plainly that there is no help yet.
-class NoHelpViewer final : public HelpViewer {
+// The program's help collection in one help window, opened on the first request and reused.
+class QtHelpViewer final : public HelpViewer {
 public:
-    NoHelpViewer(MessageBoxes& messages, QWidget* parent)
-        : m_messages(messages), m_parent(parent) {}
+    // `collections`: the places to look for Nudgewell.qhc, in order.
+    explicit QtHelpViewer(MessageBoxes& messages, QStringList collections = installedCollections());
+    ~QtHelpViewer() override;
     void ShowHelpContents() override;
     void ShowHelpTopic(int topic) override;
 
+    // Beside the program (the build folder), then in ../share/nudgewell (installed).
+    static QStringList installedCollections();
+    HelpWindow* window() const;
+
 private:
+    bool openWindow();
+    void bringToFront();
+    void tell(const QString& text);
+
     MessageBoxes& m_messages;
-    QWidget* m_parent;
+    QStringList m_collections;
+    QPointer<HelpWindow> m_window;
 };
 
 } // namespace nudgewell

@@ -100,22 +100,6 @@ void TestCommands::commandsRun() {
     QCOMPARE(f.shown(view), QString("toolshowall menushowall"));
     QVERIFY(upcoming->isVisible() && !all->isVisible());
 
-    f.action("helponreminders")->trigger();
-    f.action("helpusingreminders")->trigger();
-    f.action("toolhelp")->trigger();
-    // F1: the focused control's topic, the window's, then the highlighted menu item's.
-    f.action("tooladd")->trigger(); // the text box has the focus
-    f.press(Qt::Key_F1);
-    f.action("toolcancel")->trigger();
-    f.window->setFocus();
-    f.press(Qt::Key_F1);
-    auto* file = f.window->findChild<QMenu*>("menufile");
-    file->popup(f.window->mapToGlobal(QPoint(0, 0)));
-    QVERIFY(QTest::qWaitForWindowExposed(file));
-    file->setActiveAction(f.action("menuoptions"));
-    QTest::keyClick(file, Qt::Key_F1);
-    QVERIFY(!file->isVisible());
-    QCOMPARE(f.help.requests, QList<int>({0, 201, 201, 202, 200, 205}));
     f.action("tooldelete")->trigger(); // answered Yes
     QCOMPARE(f.window->recordCount(), 0);
 }

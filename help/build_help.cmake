@@ -1,0 +1,57 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks the topic table, stages the pages and compiles the help collection.
+# cmake -DSOURCE=<help folder> -DSTAGE=<staging folder> -DOUTPUT=<Nudgewell.qhc>
+#       -DGENERATOR=<qhelpgenerator> -P build_help.cmake
+cmake_minimum_required(VERSION 3.22)
+
+file(STRINGS "${SOURCE}/topics.txt" lines REGEX "^[0-9]")
+set(keywords "")
+foreach(line IN LISTS lines)
+    if(NOT line MATCHES "^([0-9]+)[ \t]+([A-Za-z0-9_.-]+\\.html)[ \t]*$")
+        message(FATAL_ERROR "topics.txt: cannot read the line \"${line}\"")
+    endif()
+    set(topic "${CMAKE_MATCH_1}")
+    set(page "${CMAKE_MATCH_2}")
+    if(DEFINED page_of_${topic})
+        message(FATAL_ERROR "topics.txt: help topic ${topic} is listed twice")
+    endif()
+    if(NOT EXISTS "${SOURCE}/${page}")
+        message(FATAL_ERROR "topics.txt: help topic ${topic} names ${page}, which does not exist")
+    endif()
+    file(READ "${SOURCE}/${page}" html)
+    if(NOT html MATCHES "<title>[ \t\r\n]*([^<]*[^< \t\r\n])[ \t\r\n]*</title>")
+        message(FATAL_ERROR "${page} (help topic ${topic}) has no title")
+    endif()
+    set(title "${CMAKE_MATCH_1}")
+    set(page_of_${topic} "${page}")
+    string(APPEND keywords
+           "        <keyword name=\"${title}\" id=\"nudgewell.topic.${topic}\" ref=\"${page}\"/>\n")
+endforeach()
+foreach(topic RANGE 200 211)
+    if(NOT DEFINED page_of_${topic})
+        message(FATAL_ERROR "topics.txt: help topic ${topic} has no page")
+    endif()
+endforeach()
+
+# Only what the pages need goes into the staging folder, so nothing stale is compiled in.
+file(REMOVE_RECURSE "${STAGE}")
+file(GLOB pages RELATIVE "${SOURCE}" "${SOURCE}/*.html" "${SOURCE}/*.css" "${SOURCE}/images/*.png")
+set(files "")
+foreach(file IN LISTS pages)
+    get_filename_component(folder "${STAGE}/${file}" DIRECTORY)
+    file(COPY "${SOURCE}/${file}" DESTINATION "${folder}")
+    string(APPEND files "        <file>${file}</file>\n")
+endforeach()
+set(NUDGEWELL_HELP_KEYWORDS "${keywords}")
+set(NUDGEWELL_HELP_FILES "${files}")
+configure_file("${SOURCE}/nudgewell.qhp.in" "${STAGE}/nudgewell.qhp" @ONLY)
+configure_file("${SOURCE}/nudgewell.qhcp" "${STAGE}/nudgewell.qhcp" COPYONLY)
+
+get_filename_component(output_dir "${OUTPUT}" DIRECTORY)
+file(REMOVE "${OUTPUT}" "${output_dir}/Nudgewell.qch")
+execute_process(COMMAND "${GENERATOR}" "${STAGE}/nudgewell.qhcp" -o "${OUTPUT}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
+if(NOT status EQUAL 0 OR log MATCHES "[Ww]arning|[Ee]rror")
+    file(REMOVE "${OUTPUT}" "${output_dir}/Nudgewell.qch")
+    message(FATAL_ERROR "qhelpgenerator failed:\n${log}")
+endif()
