@@ -10,6 +10,7 @@ packages=(
     libqt6help6 libqt6printsupport6 libqt6test6 libqt6dbus6
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
+    python3-icalendar python3-dateutil
 )
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
     packages+=(hyperfine remind time)
