@@ -1,109 +1,146 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/ical.h"
 
+#include "data/codepage.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 #include <QIODevice>
+#include <QtEndian>
+
+#include <array>
+#include <charconv>
+#include <string>
+#include <string_view>
 
 namespace nudgewell {
 
 namespace {
 
-constexpr qsizetype kFoldOctets = 75;
+constexpr std::size_t kFoldOctets = 75;
 
 // One content line with its CRLF, folded at 75 octets. A fold never falls inside a UTF-8
 // sequence, which some readers would turn into two broken characters.
-void appendLine(QByteArray& out, QByteArrayView line) {
-    qsizetype start = 0;
-    qsizetype room = kFoldOctets;
+void appendLine(std::string& out, std::string_view line) {
+    std::size_t start = 0;
+    std::size_t room = kFoldOctets;
     while (line.size() - start > room) {
-        qsizetype cut = start + room;
+        std::size_t cut = start + room;
         while ((static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
-        out.append(line.data() + start, cut - start);
-        out.append("\r\n ");
+        out += line.substr(start, cut - start);
+        out += "\r\n ";
         start = cut;
         room = kFoldOctets - 1; // the leading blank counts
     }
-    out.append(line.data() + start, line.size() - start);
-    out.append("\r\n");
+    out += line.substr(start);
+    out += "\r\n";
 }
 
-// A TEXT value. Control characters other than tab and line breaks are not allowed there.
-QString escapeText(const QString& text) {
-    QString out;
-    out.reserve(text.size() + 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        switch (c) {
-        case u'\\':
-        case u';':
-        case u',':
-            out += u'\\';
-            out += c;
-            break;
-        case u'\r':
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            [[fallthrough]];
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        default:
-            out += (c < 0x20 && c != u'\t') || c == 0x7F ? u'?' : c;
+// Each Windows-1252 byte as UTF-8, escaped for a TEXT value, where control characters other
+// than tab and line breaks are not allowed.
+class TextEscaper {
+public:
+    TextEscaper() {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            const QChar c = fromCp1252(&byte, 1).front();
+            m_utf8[b] = c == u'\\' || c == u';' || c == u','       ? std::string{'\\', byte}
+                        : c == u'\n' || c == u'\r'                 ? std::string("\\n")
+                        : (c < u' ' && c != u'\t') || c == u'\x7f' ? std::string("?")
+                                                                   : QString(c).toStdString();
         }
     }
-    return out;
-}
 
-void appendDigits(QByteArray& out, int value, int width) {
+    // The blanks around the text are left out, and CR LF is one line break.
+    void append(std::string& out, const char* text, qsizetype length) const {
+        qsizetype begin = 0;
+        while (begin < length && text[begin] == ' ')
+            ++begin;
+        while (length > begin && text[length - 1] == ' ')
+            --length;
+        for (qsizetype i = begin; i < length; ++i) {
+            if (!(text[i] == '\r' && i + 1 < length && text[i + 1] == '\n'))
+                out += m_utf8[static_cast<unsigned char>(text[i])];
+        }
+    }
+
+private:
+    std::array<std::string, 256> m_utf8;
+};
+
+void appendDigits(std::string& out, int value, int width) {
     char digits[8];
     for (int i = width - 1; i >= 0; --i, value /= 10)
         digits[i] = static_cast<char>('0' + value % 10);
     out.append(digits, width);
 }
 
-QByteArray dateValue(const QDate& date) {
-    QByteArray out;
-    appendDigits(out, date.year(), 4);
-    appendDigits(out, date.month(), 2);
-    appendDigits(out, date.day(), 2);
-    return out;
+void appendNumber(std::string& out, int value) {
+    char digits[12];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+void appendDate(std::string& out, const QDate& date) {
+    int year, month, day;
+    date.getDate(&year, &month, &day);
+    appendDigits(out, year, 4);
+    appendDigits(out, month, 2);
+    appendDigits(out, day, 2);
 }
 
 // The days the upcoming list shows the reminder on, from its stored date on. BYMONTHDAY
 // alone skips the months without that day, and February 29 falls only in leap years, both as
 // the list does; nothing moves an occurrence to a month's last day.
-QByteArray recurrence(char frequencyCode, const QDate& stored) {
+void appendRecurrence(std::string& out, char frequencyCode, const QDate& stored) {
     static const char* const weekdays[] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
-    QByteArray rule;
+    out += "RRULE:FREQ=";
     switch (frequencyCode) {
     case 'W':
-        return QByteArray("RRULE:FREQ=WEEKLY;BYDAY=") + weekdays[stored.dayOfWeek() - 1];
+        out += "WEEKLY;BYDAY=";
+        out += weekdays[stored.dayOfWeek() - 1];
+        return;
     case 'M':
-        rule = "RRULE:FREQ=MONTHLY;BYMONTHDAY=";
-        break;
-    case 'Y':
-        rule = "RRULE:FREQ=YEARLY;BYMONTH=" + QByteArray::number(stored.month()) + ";BYMONTHDAY=";
+        out += "MONTHLY";
         break;
     default:
-        return {};
+        out += "YEARLY;BYMONTH=";
+        appendNumber(out, stored.month());
     }
-    return rule + QByteArray::number(stored.day());
+    out += ";BYMONTHDAY=";
+    appendNumber(out, stored.day());
 }
 
 // Identity follows content: the same record gives the same UID in every export, so that a
 // subscribed calendar updates its events instead of adding new ones. The reserved bytes are
 // left out, as a purge rewrites them. Identical records are told apart by their rank.
-QByteArray uid(const ReminderRecord& record, QHash<QByteArray, int>& seen) {
-    const QByteArray bytes = record.bytes();
-    const QByteArray content = bytes.left(ReminderRecord::TextLength) + bytes.mid(58);
-    const int rank = ++seen[content];
-    QByteArray id = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex().left(32);
-    if (rank > 1)
-        id += '-' + QByteArray::number(rank);
-    return id + "@nudgewell";
-}
+class Uids {
+public:
+    explicit Uids(qsizetype count) { m_seen.reserve(count); }
+
+    void append(std::string& out, const char* record) {
+        m_hash.reset();
+        m_hash.addData(QByteArrayView(record, ReminderRecord::TextLength));
+        m_hash.addData(QByteArrayView(record + 58, ReminderRecord::Size - 58));
+        const QByteArrayView digest = m_hash.resultView();
+        static const char hex[] = "0123456789abcdef";
+        for (int i = 0; i < 16; ++i) {
+            out += hex[static_cast<unsigned char>(digest[i]) >> 4];
+            out += hex[digest[i] & 0xF];
+        }
+        const int rank = ++m_seen[{qFromUnaligned<quint64>(digest.data()),
+                                   qFromUnaligned<quint64>(digest.data() + 8)}];
+        if (rank > 1) {
+            out += '-';
+            appendNumber(out, rank);
+        }
+        out += "@nudgewell";
+    }
+
+private:
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    QHash<std::pair<quint64, quint64>, int> m_seen; // by the UID's 128 bits
+};
 
 } // namespace
 
@@ -111,18 +148,20 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
                     const QDateTime& stamp, QIODevice& out, ICalendarCounts* counts) {
     *counts = {};
     const QDateTime utc = stamp.toUTC();
-    QByteArray dtstamp = "DTSTAMP:" + dateValue(utc.date()) + 'T';
+    std::string dtstamp = "DTSTAMP:";
+    appendDate(dtstamp, utc.date());
+    dtstamp += 'T';
     appendDigits(dtstamp, utc.time().hour(), 2);
     appendDigits(dtstamp, utc.time().minute(), 2);
     appendDigits(dtstamp, utc.time().second(), 2);
     dtstamp += 'Z';
 
-    constexpr qsizetype kSlice = 64 * 1024;
-    QByteArray text;
+    constexpr std::size_t kSlice = 64 * 1024;
+    std::string text;
     text.reserve(kSlice + 1024);
     const auto flush = [&] {
-        const bool written = out.write(text) == text.size();
-        text.resize(0);
+        const bool written = out.write(text.data(), qint64(text.size())) == qint64(text.size());
+        text.clear();
         return written;
     };
     for (const char* line :
@@ -130,7 +169,9 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
           "CALSCALE:GREGORIAN", "METHOD:PUBLISH", "X-WR-CALNAME:Nudgewell"})
         appendLine(text, line);
 
-    QHash<QByteArray, int> seen;
+    const TextEscaper escaper;
+    Uids uids(records.size());
+    std::string line; // reused, so that its capacity stays
     for (const ReminderRecord& record : records) {
         const char code = record.frequencyCode();
         if (code != 'O' && code != 'W' && code != 'M' && code != 'Y') {
@@ -142,18 +183,29 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
             ++counts->unreadableDates;
             continue;
         }
-        appendLine(text, "BEGIN:VEVENT");
-        appendLine(text, "UID:" + uid(record, seen));
+        // A record is its 70 bytes (see the reader).
+        const char* bytes = reinterpret_cast<const char*>(&record);
+        text += "BEGIN:VEVENT\r\nUID:";
+        uids.append(text, bytes);
+        text += "\r\n";
         appendLine(text, dtstamp);
-        appendLine(text, "DTSTART;VALUE=DATE:" + dateValue(stored));
-        if (code != 'O')
-            appendLine(text, recurrence(code, stored));
-        appendLine(text, "SUMMARY:" + escapeText(record.trimmedText()).toUtf8());
-        if (record.yearsFlag() == ShowYears)
-            appendLine(text, "DESCRIPTION:Years since " + QByteArray::number(stored.year()));
+        text += "DTSTART;VALUE=DATE:";
+        appendDate(text, stored);
+        text += "\r\n";
+        if (code != 'O') {
+            appendRecurrence(text, code, stored);
+            text += "\r\n";
+        }
+        line = "SUMMARY:";
+        escaper.append(line, bytes, ReminderRecord::TextLength);
+        appendLine(text, line);
+        if (record.yearsFlag() == ShowYears) {
+            text += "DESCRIPTION:Years since ";
+            appendNumber(text, stored.year());
+            text += "\r\n";
+        }
         // A reminder does not make its day busy.
-        appendLine(text, "TRANSP:TRANSPARENT");
-        appendLine(text, "END:VEVENT");
+        text += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
         ++counts->events;
         if (text.size() >= kSlice && !flush())
             return false;
