@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::size_t kFoldOctets = 75;
 
+// The records may be the mapped file itself; their bytes are read in place.
+static_assert(sizeof(ReminderRecord) == ReminderRecord::Size && alignof(ReminderRecord) == 1);
+
 // One content line with its CRLF, folded at 75 octets. A fold never falls inside a UTF-8
 // sequence, which some readers would turn into two broken characters.
 void appendLine(std::string& out, std::string_view line) {
@@ -121,7 +124,8 @@ public:
     void append(std::string& out, const char* record) {
         m_hash.reset();
         m_hash.addData(QByteArrayView(record, ReminderRecord::TextLength));
-        m_hash.addData(QByteArrayView(record + 58, ReminderRecord::Size - 58));
+        constexpr int kFlag = ReminderRecord::TextLength + 3; // then the code and the date
+        m_hash.addData(QByteArrayView(record + kFlag, ReminderRecord::Size - kFlag));
         const QByteArrayView digest = m_hash.resultView();
         static const char hex[] = "0123456789abcdef";
         for (int i = 0; i < 16; ++i) {
@@ -183,7 +187,6 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
             ++counts->unreadableDates;
             continue;
         }
-        // A record is its 70 bytes (see the reader).
         const char* bytes = reinterpret_cast<const char*>(&record);
         text += "BEGIN:VEVENT\r\nUID:";
         uids.append(text, bytes);
