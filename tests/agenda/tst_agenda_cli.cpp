@@ -36,11 +36,6 @@ void TestAgendaCli::run_data() {
         << QStringList{"--all"} << record << 1 << empty << false;
     QTest::newRow("--ical with --days")
         << QStringList{"--ical", "--days=3"} << record << 2 << empty << false;
-    QTest::newRow("--all with --ical")
-        << QStringList{"--all", "--ical"} << record << 2 << empty << false;
-    QTest::newRow("--ical, no reminder.dat")
-        << QStringList{"--ical"} << none << 2 << empty << false;
-    QTest::newRow("--ical, empty file") << QStringList{"--ical"} << empty << 0 << calendar << false;
     QTest::newRow("--ical, unreadable date")
         << QStringList{"--ical"} << record + recordBytes("Bins", 'X', 'W', "1/5/") << 0 << calendar
         << true;

