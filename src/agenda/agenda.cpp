@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "agenda/agenda.h"
+#include "agenda/ical.h"
 
 #include "data/reminder_reader.h"
 #include "data/settings.h"
@@ -24,18 +25,32 @@ const char kUsage[] =
     "\n"
     "  --days N     look N days ahead (0 to 366) instead of the \"Days Checked\" setting\n"
     "  --all        print every stored reminder, sorted, as the all list shows them\n"
+    "  --ical       write every reminder as an iCalendar (RFC 5545) file instead\n"
     "  --file PATH  read PATH instead of reminder.dat in the working directory\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "\n"
+    "With --ical, each reminder becomes one all-day event from its stored date on,\n"
+    "repeating on the days the upcoming list shows it: weekly on its weekday, monthly\n"
+    "on its day (the 31st only in months that have one), yearly on its month and day\n"
+    "(29 February only in leap years). The list also shows a repeating reminder before\n"
+    "its stored date, so a yearly reminder dated next year appears this year there but\n"
+    "not in the calendar. An event's UID follows the reminder's text, years flag,\n"
+    "frequency and date: a subscribed calendar keeps the events of unchanged reminders,\n"
+    "and a changed reminder replaces its event. Reminders with an unreadable date are\n"
+    "left out and counted on standard error. For example\n"
+    "  nudgewell-agenda --ical > reminders.ics\n"
+    "then import reminders.ics into a calendar, or subscribe to it.\n"
+    "\n"
     "Nothing is written: the reminder file and the settings are only read.\n"
-    "Exit status: 0 when the lines were printed (none is fine), 1 when they cannot be\n"
-    "written, 2 for a bad option or an unreadable file.\n";
+    "Exit status: 0 when the lines or the calendar were written (none is fine), 1 when\n"
+    "they cannot be written, 2 for a bad option or an unreadable file.\n";
 
 struct Options {
     bool help = false;
     bool version = false;
     bool all = false;
+    bool ical = false;
     std::optional<int> days;
     QString file;
 };
@@ -73,6 +88,7 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString* err
         bool* flag = name == QLatin1String("--help") || name == QLatin1String("-h") ? &options.help
                      : name == QLatin1String("--version") ? &options.version
                      : name == QLatin1String("--all")     ? &options.all
+                     : name == QLatin1String("--ical")    ? &options.ical
                                                           : nullptr;
         if (!takesValue && !flag) {
             *error = argument.startsWith(u'-')
@@ -110,6 +126,13 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString* err
                 return std::nullopt;
             }
         }
+    }
+    // The calendar holds every reminder on every day: a day count or the all list has no
+    // meaning there.
+    if (options.ical && (options.all || options.days)) {
+        *error = QStringLiteral("option '--ical' cannot be combined with '%1'")
+                     .arg(options.all ? QStringLiteral("--all") : QStringLiteral("--days"));
+        return std::nullopt;
     }
     return options;
 }
@@ -155,6 +178,23 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
     if (!file.open(path, &error))
         return fail(err, 2, QStringLiteral("cannot read %1: %2").arg(path, error));
     const std::span<const ReminderRecord> records = file.records();
+
+    if (options->ical) {
+        ICalendarCounts counts;
+        if (!writeICalendar(records, regionalDateOrder(clock.locale()), clock.now(), out, &counts))
+            return failedWrite(out, err);
+        const auto leftOut = [&](int count, const char* why) {
+            if (count > 0)
+                writeAll(err, QStringLiteral("%1: left out %2 %3 with %4\n")
+                                  .arg(kProgram)
+                                  .arg(count)
+                                  .arg(count == 1 ? "reminder" : "reminders", why)
+                                  .toUtf8());
+        };
+        leftOut(counts.unreadableDates, "an unreadable date");
+        leftOut(counts.unknownFrequencies, "an unknown frequency");
+        return 0;
+    }
 
     // The same settings, defaults and builders as the window's views.
     const ViewContext context = ViewContext::make(
