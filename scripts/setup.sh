@@ -10,7 +10,6 @@ packages=(
     libqt6help6 libqt6sql6-sqlite libqt6printsupport6 libqt6test6 libqt6dbus6
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
-    dbus-daemon python3-dbusmock
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil
 )

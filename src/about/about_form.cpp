@@ -19,7 +19,6 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     : SecondaryWindow<QWidget>(parent), m_help(help) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(tr("About Nudgewell"));
-    setWindowTitle(QStringLiteral("About Nudgewell"));
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("imgLogo"));
@@ -53,11 +52,6 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     helpButton->setObjectName(QStringLiteral("butAboutHelpR"));
     placeInTwips(helpButton, 5160, 240, 1500, 420);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
-    // Esc does what OK does, as in any dialog.
-    auto* escape = new QAction(this);
-    escape->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(escape, &QAction::triggered, this, &QWidget::hide);
-    addAction(escape);
     connect(helpButton, &QPushButton::clicked, this, [this] { m_help.ShowHelpTopic(200); });
     ok->setProperty(kHelpTopicProperty, 200);
     helpButton->setProperty(kHelpTopicProperty, 200);
@@ -68,7 +62,6 @@ AboutForm::AboutForm(HelpViewer& help, QWidget* parent)
     connect(escape, &QAction::triggered, this, &QWidget::hide);
     addAction(escape);
 
-    enableContextHelp(m_help, 200);
     const double dpi = dpiOf(this);
     resize(twipsToPixels(7500, dpi), twipsToPixels(3900, dpi));
 }

@@ -9,7 +9,6 @@ namespace nudgewell {
 
 class HelpViewer;
 
-// "About Nudgewell": product name, notice and logo. OK only hides it.
 // "About Nudgewell": product name, notice and logo. OK and Esc only hide it.
 class AboutForm final : public SecondaryWindow<QWidget> {
     Q_OBJECT

@@ -213,6 +213,18 @@ QPixmap renderStartup(int image, int size) {
     else if (image == 3)
         draw(painter, 13);
     return pixmap;
+}
+
+} // namespace
+
+QIcon startupToolbarIcon(int image) {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48})
+        icon.addPixmap(renderStartup(image, size));
+    return icon;
+}
+
+
 // The calendar window's images, in the main toolbar's style.
 namespace {
 
@@ -269,10 +281,6 @@ void drawCalendarImage(QPainter& p, int image) {
 
 } // namespace
 
-QIcon startupToolbarIcon(int image) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48})
-        icon.addPixmap(renderStartup(image, size));
 QIcon calendarToolbarIcon(int image) {
     QIcon icon;
     for (int size : {16, 24, 32, 48}) {
