@@ -224,7 +224,6 @@ QIcon startupToolbarIcon(int image) {
     return icon;
 }
 
-
 // The calendar window's images, in the main toolbar's style.
 namespace {
 
