@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace nudgewell {
 
 namespace {
@@ -22,7 +24,11 @@ QByteArray field(const QString& text, int width) {
 
 QByteArray StartupRecord::build(const QDateTime& moment, DateOrder order, const QLocale& locale) {
     const QString date = Format(moment.date(), DatePatterns::forOrder(order).longPattern, locale);
-    return field(date, 10) + field(longTimeText(moment.time(), locale), 12);
+    QString time = longTimeText(moment.time(), locale);
+    // A locale's time that the file's code page cannot hold could never be read back.
+    if (!std::all_of(time.cbegin(), time.cend(), isCp1252))
+        time = longTimeText(moment.time(), QLocale(QLocale::English, QLocale::UnitedStates));
+    return field(date, 10) + field(time, 12);
 }
 
 bool AppendStartupRecord(const QString& directory, const QDateTime& moment, DateOrder order,

@@ -112,7 +112,7 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
 
     auto* lblReminder = new QLabel(tr("Reminder:"), this);
     lblReminder->setObjectName(QStringLiteral("LblReminder"));
-    placeInTwips(lblReminder, 240, 240, 1040, 285);
+    placeInTwips(lblReminder, 240, 270, 1040, 285);
     m_txtreminder = new ReminderTextBox(this);
     m_txtreminder->setObjectName(QStringLiteral("txtreminder"));
     m_txtreminder->setAccessibleName(tr("Reminder"));
@@ -121,7 +121,7 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
 
     auto* lblFrequency = new QLabel(tr("Frequency:"), this);
     lblFrequency->setObjectName(QStringLiteral("LblFrequency"));
-    placeInTwips(lblFrequency, 240, 740, 1040, 315);
+    placeInTwips(lblFrequency, 240, 760, 1040, 315);
     m_typelist = new QComboBox(this);
     m_typelist->setObjectName(QStringLiteral("typelist"));
     m_typelist->setAccessibleName(tr("Frequency"));
@@ -132,9 +132,9 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
 
     auto* lblShowYears = new QLabel(tr("Show years?"), this);
     lblShowYears->setObjectName(QStringLiteral("LblShowYears"));
-    // Right-aligned up to the combo box, so that a wider font does not cut the question.
-    lblShowYears->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    placeInTwips(lblShowYears, 5400, 740, 1620, 315);
+    placeInTwips(lblShowYears, 6000, 760, 1020, 315);
+    lblShowYears->resize(qMax(lblShowYears->width(), lblShowYears->sizeHint().width()),
+                         lblShowYears->height());
     m_yearlist = new QComboBox(this);
     m_yearlist->setObjectName(QStringLiteral("yearlist"));
     m_yearlist->setAccessibleName(tr("Show years"));

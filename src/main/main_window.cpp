@@ -221,6 +221,9 @@ void MainWindow::layoutControls() {
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
     m_lblShowDate1->setPalette(grey);
     placeInTwips(m_lblShowDate1, 1000, 720, 1095, 195);
+    // No taller than the font needs, but never cutting its descenders.
+    for (QLabel* label : {m_lblShowDate1, m_lblShowDate2})
+        label->resize(label->width(), qMax(label->height(), label->sizeHint().height()));
     const int toolbarHeight = m_toolbar->sizeHint().height();
     m_toolbar->setGeometry(0, 0, twipsToPixels(8900, dpiOf(this)), toolbarHeight);
 }

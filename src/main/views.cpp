@@ -8,8 +8,13 @@
 #include "ui/twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QPainter>
+#include <QTextOption>
+
+#include <cmath>
 
 namespace nudgewell {
 
@@ -53,21 +58,83 @@ QLabel* makeEmptyLabel(QWidget* parent, const char* name, const QString& text) {
 }
 
 // The lines keep the stored text with its trailing blanks, so the years stand far right:
-// the list scrolls sideways instead of eliding them. Measuring every line would cost more
-// than the build, so the width is that of the longest possible line.
-void fitRows(QListView* list, ReminderListModel* model) {
+// the list scrolls sideways instead of eliding them, as far as the widest line needs.
+void fitRows(QListView* list, ReminderListModel* model, const QLocale& locale) {
     if (model->rowCount() == 0)
         return;
     model->setRowSize({});
     const int height = list->sizeHintForRow(0);
-    const QFontMetrics metrics(list->font());
-    const int width = 3 * 80 + metrics.horizontalAdvance(QString(55, u'x')) +
-                      metrics.horizontalAdvance(QStringLiteral(" ... 10000 years")) + 8;
+    const int width =
+        ReminderLineDelegate::rowWidth(QFontMetricsF(list->font()), locale, model->lines());
     model->setRowSize(QSize(width, height));
     list->doItemsLayout();
 }
 
 } // namespace
+
+ReminderLineDelegate::ReminderLineDelegate(const QLocale& locale, QObject* parent)
+    : QStyledItemDelegate(parent), m_locale(locale) {}
+
+QList<qreal> ReminderLineDelegate::tabStops(const QFontMetricsF& metrics, const QLocale& locale) {
+    const qreal gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    // A readable date and its weekday, or a stored date that could not be read.
+    qreal prefix = metrics.horizontalAdvance(QStringLiteral("0000000000      "));
+    for (int day = 1; day <= 7; ++day)
+        prefix = qMax(prefix, metrics.horizontalAdvance(QStringLiteral("00/00/00   ") +
+                                                        locale.dayName(day, QLocale::ShortFormat)));
+    qreal frequency = 0;
+    for (char code : {'O', 'W', 'M', 'Y'})
+        frequency = qMax(frequency, metrics.horizontalAdvance(FrequencyWord(code)));
+    const qreal first = prefix + gap;
+    return {first, first + frequency + gap};
+}
+
+int ReminderLineDelegate::rowWidth(const QFontMetricsF& metrics, const QLocale& locale,
+                                   const std::vector<ListLine>& lines) {
+    // Adding up single characters is an upper bound of the shaped width and, with the
+    // advances kept per character, quick enough for 32,767 lines.
+    std::vector<qreal> advance(0x10000, -1);
+    qreal widest = 0;
+    for (const ListLine& line : lines) {
+        const qsizetype tab = line.text.indexOf(u'\t', line.text.indexOf(u'\t') + 1);
+        qreal width = 0;
+        for (qsizetype i = tab + 1; i < line.text.size(); ++i) {
+            qreal& a = advance[line.text[i].unicode()];
+            if (a < 0)
+                a = metrics.horizontalAdvance(line.text[i]);
+            width += a;
+        }
+        widest = qMax(widest, width);
+    }
+    // The item's own margins on both sides.
+    return int(std::ceil(tabStops(metrics, locale).last() + widest)) + 16;
+}
+
+void ReminderLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
+    layout.setWrapMode(QTextOption::NoWrap);
+    layout.setTabArray(tabStops(QFontMetricsF(opt.font), m_locale));
+    painter->save();
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group =
+        opt.state & QStyle::State_Enabled
+            ? (opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive)
+            : QPalette::Disabled;
+    painter->setPen(
+        opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(opt.font);
+    painter->drawText(QRectF(area).adjusted(2, 0, 0, 0), text, layout);
+    painter->restore();
+}
 
 void MainWindow::createLists() {
     auto makeList = [this](const char* name, const QString& accessible, ReminderListModel*& model) {
@@ -81,6 +148,7 @@ void MainWindow::createLists() {
         list->setTextElideMode(Qt::ElideNone);
         model = new ReminderListModel(list);
         list->setModel(model);
+        list->setItemDelegate(new ReminderLineDelegate(m_services.clock.locale(), list));
         list->setProperty(kHelpTopicProperty, 200);
         placeInTwips(list, 120, 1080, 8600, 3765);
         list->hide();
@@ -102,9 +170,13 @@ void MainWindow::createLists() {
     m_labelNoRemindersAll =
         makeEmptyLabel(m_client, "LabelNoRemindersAll", tr("You have no reminders saved!"));
     placeInTwips(m_labelNoRemindersAll, 2160, 2040, 3630, 300);
+    m_labelNoRemindersAll->resize(m_labelNoRemindersAll->sizeHint());
     m_labelNoRemindersWeek =
         makeEmptyLabel(m_client, "LabelNoRemindersWeek", tr("You have no upcoming reminders!"));
     placeInTwips(m_labelNoRemindersWeek, 1560, 2040, 5160, 300);
+    // The bold text is wider and taller than its place at most fonts: it keeps its corner and
+    // takes the size it needs.
+    m_labelNoRemindersWeek->resize(m_labelNoRemindersWeek->sizeHint());
 }
 
 std::vector<ReminderRecord> MainWindow::readRecords() {
@@ -122,7 +194,7 @@ ViewContext MainWindow::viewContext() const {
 void MainWindow::showLines(View view, std::vector<ListLine> lines) {
     ReminderListModel* model = view == View::Upcoming ? m_upcomingModel : m_allModel;
     model->setLines(std::move(lines));
-    fitRows(list(view), model);
+    fitRows(list(view), model, m_services.clock.locale());
     m_state.view = view;
     m_state.hasLines = model->rowCount() > 0;
     applyState();

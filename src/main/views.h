@@ -4,7 +4,9 @@
 #include "data/view_lines.h"
 
 #include <QAbstractListModel>
+#include <QLocale>
 #include <QSize>
+#include <QStyledItemDelegate>
 
 #include <vector>
 
@@ -30,6 +32,26 @@ public:
 private:
     std::vector<ListLine> m_lines;
     QSize m_rowSize;
+};
+
+// Draws a list line with its tabs at stops measured for the locale's weekday names and the
+// list's font, so that the columns line up whatever the weekday abbreviations are.
+class ReminderLineDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    ReminderLineDelegate(const QLocale& locale, QObject* parent);
+    // The two tab stops, in pixels from the line's start, for a font.
+    static QList<qreal> tabStops(const QFontMetricsF& metrics, const QLocale& locale);
+    // The width a row needs for the widest of the lines.
+    static int rowWidth(const QFontMetricsF& metrics, const QLocale& locale,
+                        const std::vector<ListLine>& lines);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    QLocale m_locale;
 };
 
 } // namespace nudgewell

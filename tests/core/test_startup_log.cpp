@@ -34,6 +34,8 @@ private slots:
         row("zone after a comma", "dd/mm", "be_BY", "17/10/200210:30:15    ");
         // Albanian spells out its AM marker, well past the 12 bytes of the field.
         row("long time cut", "dd/mm", "sq_AL", "17/10/200210:30:15 E P");
+        // Japanese marks its hours, minutes and seconds with characters no record can hold.
+        row("time the file cannot hold, in English", "dd/mm", "ja_JP", "17/10/200210:30:15 AM ");
         row("after three records", "dd/mm", "en_US", QByteArray(66, '#') + us, 66);
         row("partial record rounds down", "dd/mm", "en_US", QByteArray(66, '#') + us, 70);
         row("open fails, nothing written", "dd/mm", "en_US", {}, 0, Step::Open);
