@@ -133,8 +133,12 @@ ReminderEditor::ReminderEditor(const QLocale& locale, QWidget* parent) : QFrame(
     auto* lblShowYears = new QLabel(tr("Show years?"), this);
     lblShowYears->setObjectName(QStringLiteral("LblShowYears"));
     placeInTwips(lblShowYears, 6000, 760, 1020, 315);
-    lblShowYears->resize(qMax(lblShowYears->width(), lblShowYears->sizeHint().width()),
-                         lblShowYears->height());
+    // Where the question is wider than its place at this font, it moves left rather than
+    // running under the combo box.
+    const int yearlistLeft = twipsToPixels(7080, dpiOf(this));
+    const int width = qMax(lblShowYears->width(), lblShowYears->sizeHint().width());
+    lblShowYears->setGeometry(qMin(lblShowYears->x(), yearlistLeft - 4 - width), lblShowYears->y(),
+                              width, lblShowYears->height());
     m_yearlist = new QComboBox(this);
     m_yearlist->setObjectName(QStringLiteral("yearlist"));
     m_yearlist->setAccessibleName(tr("Show years"));
