@@ -49,9 +49,14 @@ protected:
             topic = topicOf(menu);
         if (!topic)
             topic = m_windowTopic;
-        // The open menu would otherwise sit over the help window.
+        // The open menu would otherwise sit over the help window, and the menu bar would keep
+        // the keyboard: Esc leaves both, as it would for the user.
         for (QWidget* w = menu; qobject_cast<QMenu*>(w); w = w->parentWidget())
             static_cast<QMenu*>(w)->close();
+        if (auto* bar = m_window->findChild<QMenuBar*>(); bar && bar->hasFocus()) {
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(bar, &escape);
+        }
         m_help.ShowHelpTopic(topic);
         return true;
     }

@@ -238,12 +238,7 @@ private slots:
         QTRY_COMPARE(f.form.isNull(), closes);
         if (closes)
             return;
-        // F1 in an open menu leaves the menu bar highlighted, as Esc would; Esc again gives the
-        // calendar its focus back.
-        if (keys.startsWith("Alt+") && keys.endsWith("F1")) {
-            QVERIFY(qobject_cast<QMenuBar*>(QApplication::focusWidget()));
-            f.keys("Esc");
-        }
+        // F1 in an open menu gives the keyboard back to the window, not to the menu bar.
         QCOMPARE(f.calendar()->selectedDate(), keys == "Ctrl+T" ? kToday : QDate(2002, 3, 1));
         QVERIFY(f.calendar()->hasFocus());
     }
