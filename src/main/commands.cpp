@@ -6,7 +6,6 @@
 #include "about/about_form.h"
 #include "calendar/calendar_form.h"
 #include "main/main_window.h"
-#include "main/placeholder_window.h"
 #include "main/printing.h"
 #include "options/options_form.h"
 #include "platform/clock.h"
@@ -84,24 +83,21 @@ void MainWindow::menushowweek_Click() {
     BuildUpcomingView();
 }
 
-QWidget* MainWindow::openSecondary(QPointer<QWidget>& slot, const QString& objectName,
-                                   const QString& caption) {
-    if (!slot) {
-        slot = new PlaceholderWindow(objectName, caption, this);
-        slot->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    slot->show();
-    slot->raise();
-    slot->activateWindow();
-    return slot;
+namespace {
+
+// A window that exists at most once comes to the front when asked for again.
+void bringToFront(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
+
+} // namespace
 
 void MainWindow::menuCalendar_Click() {
     if (!m_calendarWindow)
         m_calendarWindow = new CalendarForm(m_services, this);
-    m_calendarWindow->show();
-    m_calendarWindow->raise();
-    m_calendarWindow->activateWindow();
+    bringToFront(m_calendarWindow);
 }
 
 void MainWindow::menustartup_Click() {
@@ -111,9 +107,7 @@ void MainWindow::menustartup_Click() {
         connect(form, &StartupForm::aboutRequested, this, &MainWindow::menuhelpabout_Click);
         m_startupWindow = form;
     }
-    m_startupWindow->show();
-    m_startupWindow->raise();
-    m_startupWindow->activateWindow();
+    bringToFront(m_startupWindow);
 }
 
 void MainWindow::menuoptions_Click() {

@@ -104,8 +104,6 @@ private:
     void moveEmptyLabels(double topTwips);
     void SaveWindowSize();
     void onFocusWindowChanged(QWindow* window);
-    QWidget* openSecondary(QPointer<QWidget>& slot, const QString& objectName,
-                           const QString& caption);
     QAction* tool(Tool position) const { return m_tools[int(position)]; }
     QListView* list(View view) const;
 
