@@ -7,16 +7,28 @@
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
 #include "platform/printer.h"
+#include "platform/single_instance.h"
 #include "platform/system_date.h"
+#include "ui/bring_to_front.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTextStream>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nudgewell"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane Software"));
     QApplication::setApplicationVersion(QStringLiteral(NUDGEWELL_VERSION));
+
+    // Before anything is read or written: a second copy in this folder only wakes the first.
+    nudgewell::SingleInstance instance;
+    QString note;
+    const auto claim = instance.claim(QDir::currentPath(), &note);
+    if (!note.isEmpty())
+        QTextStream(stderr) << note << '\n';
+    if (claim == nudgewell::SingleInstance::Claim::AnotherRuns)
+        return 0;
 
     nudgewell::SystemClock clock;
     nudgewell::SettingsStore settings;
@@ -30,6 +42,8 @@ int main(int argc, char* argv[]) {
         clipboard, systemDate, QDir::currentPath()};
 
     nudgewell::MainWindow window(services);
+    QObject::connect(&instance, &nudgewell::SingleInstance::raiseRequested, &window,
+                     [&window] { nudgewell::bringToFront(window); });
     if (!window.startUp())
         return 1;
     window.showAsStored();

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Two starts in one folder under Xvfb: the second must end at once without touching a file,
-# leaving the first window running; a start in another folder runs beside it on its own.
+# leaving the first window running; a start in another folder runs beside it on its own, and
+# a crashed run there does not stop the next start.
 set -euo pipefail
 
-binary=$1
+binary=$(realpath "$1")
 work=$(mktemp -d)
 xvfb_pid=
 pids=()
@@ -29,18 +30,19 @@ display=":$(head -n1 "$work/display")"
 mkdir -p "$work/home/config" "$work/runtime" "$work/one" "$work/two"
 chmod 700 "$work/runtime"
 
-# run FOLDER LOG: the program in FOLDER, in the foreground.
+# run FOLDER LOG &: the program in FOLDER; $! is its own process id.
 run() {
-    (cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
+    cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
         XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
         QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1)
+        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
 }
-windows_of() { DISPLAY=$display xdotool search --onlyvisible --pid "$1" --name '^Nudgewell$' 2>/dev/null || true; }
-window_of() {
-    DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --pid "$1" --name '^Nudgewell$' |
-        head -n1
+# windows_of PID [--sync]: the visible main windows of that process.
+windows_of() {
+    DISPLAY=$display timeout 20 xdotool search --all ${2:-} --onlyvisible --pid "$1" \
+        --name '^Nudgewell$' 2>/dev/null || true
 }
+window_of() { windows_of "$1" --sync | head -n1; }
 # end_by_f12 PID WINDOW: presses F12 until the program ends, and checks it ended well.
 end_by_f12() {
     for _ in 1 2 3 4 5; do
@@ -86,11 +88,23 @@ pids+=("$other")
 other_window=$(window_of "$other")
 [ -n "$other_window" ] || fail "a start in another folder showed no window"
 [ "$(stat -c %s "$work/two/startup.dat")" = 22 ] || fail "the other folder has no start-up record"
+
+# A crashed run's lock must not block the next start there.
+kill -KILL "$other"
+wait "$other" 2>/dev/null || true
+[ -e "$work/two/nudgewell.lock" ] || fail "no lock file while the program ran"
+run "$work/two" "$work/again.log" &
+other=$!
+pids+=("$other")
+other_window=$(window_of "$other")
+[ -n "$other_window" ] || fail "the lock of a crashed run blocked the next start"
 end_by_f12 "$other" "$other_window"
+[ ! -e "$work/two/nudgewell.lock" ] || fail "the lock file outlived the program"
 
 kill -0 "$first" 2>/dev/null || fail "the first program ended with the other one"
 end_by_f12 "$first" "$first_window"
 [ "$(stat -c %s "$work/one/startup.dat")" = 22 ] || fail "startup.dat does not hold one record"
 [ -z "$(ls -A "$work/one" | grep -vxE 'reminder\.dat|startup\.dat')" ] ||
     fail "files left behind: $(ls -A "$work/one")"
-echo "PASS: a second start in one folder ends at once (${elapsed_ms} ms); another folder runs apart"
+echo "PASS: a second start in one folder ends at once (${elapsed_ms} ms); another folder runs" \
+    "apart; a crashed run's lock blocks nothing"
