@@ -30,8 +30,7 @@ bool askToRaise(const QString& name, QString* note) {
         socket.connectToServer(name);
         if (socket.waitForConnected(500)) {
             socket.write(kRaise);
-            const bool sent = socket.waitForBytesWritten(kWriteMs);
-            if (sent) {
+            if (socket.waitForBytesWritten(kWriteMs)) {
                 socket.disconnectFromServer();
                 return true;
             }
@@ -90,7 +89,7 @@ SingleInstance::Claim SingleInstance::claim(const QString& folder, QString* note
     return Claim::First;
 }
 
-bool SingleInstance::listen(const QString& name, QString* note) {
+void SingleInstance::listen(const QString& name, QString* note) {
     auto* server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     // We hold the lock, so a socket of this name is a crashed run's leftover.
@@ -99,7 +98,7 @@ bool SingleInstance::listen(const QString& name, QString* note) {
         *note = tr("Nudgewell cannot listen for later starts in this folder: %1")
                     .arg(server->errorString());
         delete server;
-        return false;
+        return;
     }
     connect(server, &QLocalServer::newConnection, this, [this, server] {
         while (QLocalSocket* socket = server->nextPendingConnection()) {
@@ -110,7 +109,6 @@ bool SingleInstance::listen(const QString& name, QString* note) {
         }
     });
     m_server = server;
-    return true;
 }
 
 void SingleInstance::readRequests(QLocalSocket* socket) {

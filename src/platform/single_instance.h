@@ -38,7 +38,7 @@ signals:
     void raiseRequested();
 
 private:
-    bool listen(const QString& name, QString* note);
+    void listen(const QString& name, QString* note);
     void readRequests(QLocalSocket* socket);
 
     std::unique_ptr<QLockFile> m_lock;
