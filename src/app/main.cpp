@@ -9,16 +9,28 @@
 #include "platform/message_boxes.h"
 #include "platform/notifier.h"
 #include "platform/printer.h"
+#include "platform/single_instance.h"
 #include "platform/system_date.h"
+#include "ui/bring_to_front.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTextStream>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nudgewell"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane Software"));
     QApplication::setApplicationVersion(QStringLiteral(NUDGEWELL_VERSION));
+
+    // Before anything is read or written: a second copy in this folder only wakes the first.
+    nudgewell::SingleInstance instance;
+    QString note;
+    const auto claim = instance.claim(QDir::currentPath(), &note);
+    if (!note.isEmpty())
+        QTextStream(stderr) << note << '\n';
+    if (claim == nudgewell::SingleInstance::Claim::AnotherRuns)
+        return 0;
 
     nudgewell::SystemClock clock;
     nudgewell::SettingsStore settings;
@@ -35,6 +47,8 @@ int main(int argc, char* argv[]) {
     // Made before start-up logs this start: it notes the previous one.
     nudgewell::StartNoticePoster startNotice(services, notifier);
     nudgewell::MainWindow window(services);
+    QObject::connect(&instance, &nudgewell::SingleInstance::raiseRequested, &window,
+                     [&window] { nudgewell::bringToFront(window); });
     if (!window.startUp())
         return 1;
     window.showAsStored();

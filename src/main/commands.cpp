@@ -12,6 +12,7 @@
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
 #include "startup/startup_form.h"
+#include "ui/bring_to_front.h"
 #include "ui/secondary_window.h"
 
 #include <QAction>
@@ -83,21 +84,10 @@ void MainWindow::menushowweek_Click() {
     BuildUpcomingView();
 }
 
-namespace {
-
-// A window that exists at most once comes to the front when asked for again.
-void bringToFront(QWidget* window) {
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-} // namespace
-
 void MainWindow::menuCalendar_Click() {
     if (!m_calendarWindow)
         m_calendarWindow = new CalendarForm(m_services, this);
-    bringToFront(m_calendarWindow);
+    bringToFront(*m_calendarWindow);
 }
 
 void MainWindow::menustartup_Click() {
@@ -107,7 +97,7 @@ void MainWindow::menustartup_Click() {
         connect(form, &StartupForm::aboutRequested, this, &MainWindow::menuhelpabout_Click);
         m_startupWindow = form;
     }
-    bringToFront(m_startupWindow);
+    bringToFront(*m_startupWindow);
 }
 
 void MainWindow::menuoptions_Click() {
