@@ -10,6 +10,7 @@
 #include "platform/message_boxes.h"
 #include "platform/system_date.h"
 #include "resources/toolbar_icons.h"
+#include "ui/button_bar.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -33,12 +34,7 @@ constexpr double kHeightTwips = 4320;
 constexpr int kWindowTopic = 209;
 
 // Toolbar positions 1..7: key, image and tooltip; separators have no key.
-struct ToolSlot {
-    const char* key;
-    int image;
-    const char* tooltip;
-};
-constexpr ToolSlot kToolSlots[7] = {
+constexpr ToolButton kToolSlots[7] = {
     {"cm1", 1, QT_TRANSLATE_NOOP("nudgewell::CalendarForm", "Copy Date")},
     {nullptr, 0, nullptr},
     {"cm2", 2, QT_TRANSLATE_NOOP("nudgewell::CalendarForm", "Change Date")},
@@ -154,29 +150,8 @@ void CalendarForm::createMenus() {
 }
 
 void CalendarForm::createToolBar() {
-    auto* toolbar = new QToolBar(this);
-    toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    toolbar->setAccessibleName(tr("Toolbar"));
-    toolbar->setMovable(false);
-    toolbar->setFloatable(false);
-    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar->setIconSize(QSize(24, 24));
-    addToolBar(Qt::TopToolBarArea, toolbar);
-    for (int position = 1; position <= 7; ++position) {
-        const ToolSlot& slot = kToolSlots[position - 1];
-        if (!slot.key) {
-            toolbar->addSeparator()->setObjectName(QStringLiteral("toolsep%1").arg(position));
-            continue;
-        }
-        const QString key = QLatin1String(slot.key);
-        const QString tip = tr(slot.tooltip);
-        QAction* button = toolbar->addAction(calendarToolbarIcon(slot.image), tip);
-        button->setObjectName(key);
-        button->setToolTip(tip);
-        toolbar->widgetForAction(button)->setAccessibleName(tip);
-        connect(button, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-    }
+    addButtonBar(this, "nudgewell::CalendarForm", kToolSlots, calendarToolbarIcon,
+                 [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
 void CalendarForm::placeOnScreen() {

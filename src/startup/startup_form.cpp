@@ -5,6 +5,7 @@
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"
+#include "ui/button_bar.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -19,12 +20,7 @@ namespace {
 
 constexpr int kMenuTopic = 206;
 
-struct ToolSlot {
-    const char* key; // nullptr for a separator
-    int image;
-    const char* tooltip;
-};
-constexpr ToolSlot kToolSlots[] = {
+constexpr ToolButton kToolSlots[] = {
     {"tooldelete", 1, QT_TRANSLATE_NOOP("nudgewell::StartupForm", "Delete Old Startup Dates")},
     {nullptr, 0, nullptr},
     {"toolhelp", 2, QT_TRANSLATE_NOOP("nudgewell::StartupForm", "Help Using Startup List")},
@@ -95,26 +91,8 @@ void StartupForm::createMenus() {
 }
 
 void StartupForm::createToolBar() {
-    auto* bar = addToolBar(tr("Toolbar"));
-    bar->setObjectName(QStringLiteral("Toolbar1"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(24, 24));
-    bar->toggleViewAction()->setEnabled(false);
-    setContextMenuPolicy(Qt::NoContextMenu);
-    for (const ToolSlot& slot : kToolSlots) {
-        if (!slot.key) {
-            bar->addSeparator();
-            continue;
-        }
-        const QString key = QLatin1String(slot.key);
-        const QString tip = tr(slot.tooltip);
-        QAction* action = bar->addAction(startupToolbarIcon(slot.image), tip);
-        action->setObjectName(key);
-        action->setToolTip(tip);
-        bar->widgetForAction(action)->setAccessibleName(tip);
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-    }
+    addButtonBar(this, "nudgewell::StartupForm", kToolSlots, startupToolbarIcon,
+                 [this](const QString& key) { Toolbar1_ButtonClick(key); });
 }
 
 void StartupForm::Toolbar1_ButtonClick(const QString& key) {
