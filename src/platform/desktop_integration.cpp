@@ -35,12 +35,14 @@ bool makeFolder(const QString& folder, QString* error) {
     for (const QString& part : parts) {
         path += QLatin1Char('/') + part;
         const QByteArray native = QFile::encodeName(path);
-        if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST) {
-            struct stat info {};
-            if (::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        struct stat info {};
+        // Existing folders are only looked at: a parent may be one we could not create.
+        if (::stat(native.constData(), &info) == 0) {
+            if (S_ISDIR(info.st_mode))
                 continue;
-            if (errno == EEXIST)
-                errno = ENOTDIR;
+            errno = ENOTDIR;
+        } else if (::mkdir(native.constData(), 0700) == 0 || errno == EEXIST) {
+            continue;
         }
         *error = QObject::tr("Cannot create the folder %1: %2").arg(path, systemReason());
         return false;

@@ -165,25 +165,6 @@ private slots:
                  QByteArray("notes"));
     }
 
-    void installsAndRemovesTheAutostartEntry() {
-        const QString entry =
-            m_temporary->filePath(QStringLiteral("config/autostart/nudgewell.desktop"));
-        QString error;
-        QVERIFY2(installAutostart(FileSystem::real(), entry,
-                                  QStringLiteral("/opt/Nudge well/bin/nudgewell"), &error),
-                 qPrintable(error));
-        QCOMPARE(modeOf(m_temporary->filePath(QStringLiteral("config/autostart"))),
-                 QStringLiteral("700"));
-        const QList<QByteArray> lines = test::readFile(entry).split('\n');
-        QVERIFY(lines.contains("Exec=\"/opt/Nudge well/bin/nudgewell\" --user-data"));
-        QCOMPARE(lines.first(), QByteArray("[Desktop Entry]"));
-        QVERIFY(!QFileInfo::exists(entry + QStringLiteral(".tmp")));
-
-        QCOMPARE(removeAutostart(FileSystem::real(), entry, &error), RemoveOutcome::Removed);
-        QVERIFY(!QFileInfo::exists(entry));
-        QCOMPARE(removeAutostart(FileSystem::real(), entry, &error), RemoveOutcome::WasNotThere);
-    }
-
     void keepsTheOldEntryWhenAStepFails_data() {
         QTest::addColumn<FailingFileSystem::Step>("step");
         QTest::newRow("create") << FailingFileSystem::Step::Create;
