@@ -12,7 +12,12 @@ packages=(
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil
+    libqt6svg6 desktop-file-utils appstream groff-base
 )
+# scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
+if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then
+    packages+=(faketime openbox imagemagick)
+fi
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
     packages+=(hyperfine remind time)
 fi

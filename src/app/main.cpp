@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/command_line.h"
 #include "data/settings.h"
 #include "main/main_window.h"
 #include "main/start_notice_poster.h"
@@ -12,16 +13,24 @@
 #include "platform/single_instance.h"
 #include "platform/system_date.h"
 #include "ui/bring_to_front.h"
+#include "resources/app_icon.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
+    const nudgewell::CommandLine commandLine = nudgewell::CommandLine::read(argc, argv);
+    if (commandLine.action != nudgewell::CommandLine::Action::Start)
+        return nudgewell::answerOnTerminal(commandLine, argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nudgewell"));
     QApplication::setOrganizationName(QStringLiteral("Quorvane Software"));
     QApplication::setApplicationVersion(QStringLiteral(NUDGEWELL_VERSION));
+    QApplication::setWindowIcon(nudgewell::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("nudgewell"));
+    if (commandLine.userData && !nudgewell::enterUserDataFolderOrSay())
+        return 1;
 
     // Before anything is read or written: a second copy in this folder only wakes the first.
     nudgewell::SingleInstance instance;

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace nudgewell {
+
+// What the command line asks for. Arguments that are not Nudgewell's own (Qt's -platform,
+// -style and their values) are left for QApplication.
+struct CommandLine {
+    enum class Action { Start, Help, Version, InstallAutostart, RemoveAutostart, Wrong };
+    Action action = Action::Start;
+    // Work in the per-user data folder instead of the working folder.
+    bool userData = false;
+    // For Wrong: what is wrong, for standard error.
+    QString problem;
+
+    static CommandLine read(const QStringList& arguments);
+    static CommandLine read(int argc, char* argv[]);
+};
+
+// Answers an action that ends on the terminal (everything but Start): prints the help, the
+// version or what went wrong, or writes or removes the autostart entry. Returns the exit
+// status: 0 done, 1 a disk step failed, 2 a wrong command line.
+int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]);
+
+// For --user-data: makes the per-user data folder the working folder, or shows why it cannot
+// in a message box. Needs the QApplication.
+bool enterUserDataFolderOrSay();
+
+} // namespace nudgewell

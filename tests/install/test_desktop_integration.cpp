@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/command_line.h"
+#include "platform/desktop_integration.h"
+#include "resources/app_icon.h"
+
+#include "fakes.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <sys/stat.h>
+
+using namespace nudgewell;
+using test::FailingFileSystem;
+
+namespace {
+
+QString modeOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("missing");
+    return QString::number(info.st_mode & 0777, 8);
+}
+
+} // namespace
+
+class TestDesktopIntegration : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_temporary = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_temporary->isValid());
+        m_cwd = QDir::currentPath();
+        m_home = qgetenv("HOME");
+        m_data = qgetenv("XDG_DATA_HOME");
+        m_config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", QFile::encodeName(m_temporary->path()));
+    }
+    void cleanup() {
+        QDir::setCurrent(m_cwd);
+        qputenv("HOME", m_home);
+        qputenv("XDG_DATA_HOME", m_data);
+        qputenv("XDG_CONFIG_HOME", m_config);
+    }
+
+    void readsTheCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<CommandLine::Action>("action");
+        QTest::addColumn<bool>("userData");
+        using enum CommandLine::Action;
+        QTest::newRow("nothing") << QStringList{} << Start << false;
+        QTest::newRow("user data") << QStringList{"--user-data"} << Start << true;
+        QTest::newRow("Qt's option and its value")
+            << QStringList{"-platform", "offscreen", "--user-data"} << Start << true;
+        QTest::newRow("a word after Qt's value")
+            << QStringList{"-style", "fusion", "notes"} << Wrong << false;
+        QTest::newRow("stray word") << QStringList{"reminder.dat"} << Wrong << false;
+        QTest::newRow("unknown long option") << QStringList{"--userdata"} << Wrong << false;
+        QTest::newRow("help wins over a wrong option")
+            << QStringList{"--bogus", "-h"} << Help << false;
+        QTest::newRow("version") << QStringList{"--version", "--user-data"} << Version << true;
+        QTest::newRow("install") << QStringList{"--install-autostart"} << InstallAutostart << false;
+        QTest::newRow("remove") << QStringList{"--remove-autostart"} << RemoveAutostart << false;
+        QTest::newRow("install and remove")
+            << QStringList{"--install-autostart", "--remove-autostart"} << Wrong << false;
+    }
+    void readsTheCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(CommandLine::Action, action);
+        QFETCH(bool, userData);
+        const CommandLine read = CommandLine::read(arguments);
+        QCOMPARE(read.action, action);
+        QCOMPARE(read.userData, userData);
+        if (action == CommandLine::Action::Wrong)
+            QVERIFY(!read.problem.isEmpty());
+    }
+
+    // A launcher must get back exactly these words (Desktop Entry quoting, then the
+    // string escapes on top).
+    void quotesTheExecLine_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/nudgewell"
+                               << "/usr/bin/nudgewell --user-data";
+        QTest::newRow("space") << "/opt/my apps/nudgewell"
+                               << "\"/opt/my apps/nudgewell\" --user-data";
+        QTest::newRow("dollar") << "/home/a$b/nudgewell"
+                                << "\"/home/a\\\\$b/nudgewell\" --user-data";
+        QTest::newRow("double quote") << "/x/\"q\"/nudgewell"
+                                      << "\"/x/\\\\\"q\\\\\"/nudgewell\" --user-data";
+        QTest::newRow("backslash") << "/x\\y/nudgewell"
+                                   << "\"/x\\\\\\\\y/nudgewell\" --user-data";
+        QTest::newRow("percent") << "/x/100%/nudgewell"
+                                 << "/x/100%%/nudgewell --user-data";
+        QTest::newRow("percent and space") << "/x/50 %/nudgewell"
+                                           << "\"/x/50 %%/nudgewell\" --user-data";
+    }
+    void quotesTheExecLine() {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(desktopExec(program, {QStringLiteral("--user-data")}), exec);
+    }
+
+    void findsTheFolders_data() {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("expected"); // ~ is the home folder
+        QTest::newRow("data home")
+            << QByteArray("XDG_DATA_HOME") << QByteArray("/srv/d/") << "/srv/d/Nudgewell";
+        QTest::newRow("data home unset")
+            << QByteArray("XDG_DATA_HOME") << QByteArray() << "~/.local/share/Nudgewell";
+        QTest::newRow("relative data home ignored")
+            << QByteArray("XDG_DATA_HOME") << QByteArray("data") << "~/.local/share/Nudgewell";
+        QTest::newRow("config home") << QByteArray("XDG_CONFIG_HOME") << QByteArray("/srv/c")
+                                     << "/srv/c/autostart/nudgewell.desktop";
+        QTest::newRow("relative config home ignored")
+            << QByteArray("XDG_CONFIG_HOME") << QByteArray("./c")
+            << "~/.config/autostart/nudgewell.desktop";
+    }
+    void findsTheFolders() {
+        QFETCH(QByteArray, variable);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, expected);
+        qputenv(variable.constData(), value);
+        expected.replace(QLatin1Char('~'), m_temporary->path());
+        QCOMPARE(variable == "XDG_DATA_HOME" ? userDataFolder() : autostartEntryPath(), expected);
+    }
+
+    void entersTheDataFolderCreatingItPrivate() {
+        const QString existing = m_temporary->filePath(QStringLiteral("share"));
+        QVERIFY(QDir().mkpath(existing));
+        QVERIFY(QFile::setPermissions(existing, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                                    QFileDevice::ExeGroup));
+        const QString folder = existing + QStringLiteral("/new/Nudgewell");
+        QString error;
+        QVERIFY2(enterFolder(folder, &error), qPrintable(error));
+        QCOMPARE(QDir::currentPath(), folder);
+        QCOMPARE(modeOf(folder), QStringLiteral("700"));
+        QCOMPARE(modeOf(existing + QStringLiteral("/new")), QStringLiteral("700"));
+        QCOMPARE(modeOf(existing), QStringLiteral("750"));        // not ours to change
+        QVERIFY2(enterFolder(folder, &error), qPrintable(error)); // already there
+    }
+
+    void saysWhyTheDataFolderCannotBeEntered_data() {
+        QTest::addColumn<QString>("folder"); // under a file named "file"
+        QTest::newRow("a file in its place") << "file";
+        QTest::newRow("a file as a parent") << "file/Nudgewell";
+    }
+    void saysWhyTheDataFolderCannotBeEntered() {
+        QFETCH(QString, folder);
+        test::writeFile(m_temporary->filePath(QStringLiteral("file")), "notes");
+        const QString path = m_temporary->filePath(folder);
+        QString error;
+        QVERIFY(!enterFolder(path, &error));
+        QVERIFY2(error.contains(m_temporary->filePath(QStringLiteral("file"))), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("Not a directory")), qPrintable(error));
+        QCOMPARE(QDir::currentPath(), m_cwd);
+        QCOMPARE(test::readFile(m_temporary->filePath(QStringLiteral("file"))),
+                 QByteArray("notes"));
+    }
+
+    void keepsTheOldEntryWhenAStepFails_data() {
+        QTest::addColumn<FailingFileSystem::Step>("step");
+        QTest::newRow("create") << FailingFileSystem::Step::Create;
+        QTest::newRow("write") << FailingFileSystem::Step::Write;
+        QTest::newRow("flush") << FailingFileSystem::Step::Flush;
+        QTest::newRow("rename") << FailingFileSystem::Step::Rename;
+    }
+    void keepsTheOldEntryWhenAStepFails() {
+        QFETCH(FailingFileSystem::Step, step);
+        const QString entry = m_temporary->filePath(QStringLiteral("nudgewell.desktop"));
+        test::writeFile(entry, "[Desktop Entry]\nExec=/old/nudgewell --user-data\n");
+        FailingFileSystem files;
+        files.failAt = step;
+        QString error;
+        QVERIFY(!installAutostart(files, entry, QStringLiteral("/new/nudgewell"), &error));
+        QVERIFY2(error.contains(QStringLiteral("injected failure")), qPrintable(error));
+        QCOMPARE(test::readFile(entry),
+                 QByteArray("[Desktop Entry]\nExec=/old/nudgewell --user-data\n"));
+        QVERIFY(!QFileInfo::exists(entry + QStringLiteral(".tmp")));
+    }
+
+    void saysWhenTheEntryCannotBeRemoved() {
+        const QString entry = m_temporary->filePath(QStringLiteral("nudgewell.desktop"));
+        test::writeFile(entry, "[Desktop Entry]\n");
+        FailingFileSystem files;
+        files.failAt = FailingFileSystem::Step::Remove;
+        QString error;
+        QCOMPARE(removeAutostart(files, entry, &error), RemoveOutcome::Failed);
+        QVERIFY(!error.isEmpty());
+        QVERIFY(QFileInfo::exists(entry));
+    }
+
+    // The window icon comes from the installed SVG itself: the resource is linked in and
+    // Qt can draw it.
+    void drawsTheApplicationIconFromTheSvg() {
+        QVERIFY(!applicationIcon().isNull()); // also pulls the resource in
+        const QIcon svg(QStringLiteral(":/icons/nudgewell.svg"));
+        const QImage image = svg.pixmap(64).toImage();
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.width(), 64);
+        QVERIFY(qAlpha(image.pixel(32, 32)) == 255); // the bell, drawn
+        QVERIFY(qAlpha(image.pixel(0, 0)) == 0);     // the corner, left clear
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_temporary;
+    QString m_cwd;
+    QByteArray m_home;
+    QByteArray m_data;
+    QByteArray m_config;
+};
+
+QTEST_MAIN(TestDesktopIntegration)
+#include "test_desktop_integration.moc"
