@@ -12,8 +12,8 @@
 #include "platform/printer.h"
 #include "platform/single_instance.h"
 #include "platform/system_date.h"
-#include "ui/bring_to_front.h"
 #include "resources/app_icon.h"
+#include "ui/bring_to_front.h"
 
 #include <QApplication>
 #include <QDir>
