@@ -24,22 +24,10 @@ private slots:
 void TestCommands::menusAndToolbarAtStart() {
     WindowFixture f;
     f.start();
-    // Each menu, then its items: name|caption|shortcut|help topic, "|hidden" after one not
-    // shown at start. Christmas is not upcoming, so there is nothing to print.
-    QStringList items;
-    for (QAction* menu : f.window->menuBar()->actions()) {
-        for (QAction* a : QList<QAction*>{menu} + menu->menu()->actions()) {
-            const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
-            items << QString("%1|%2|%3|%4%5")
-                         .arg(name, a->text(), a->shortcut().toString())
-                         .arg((a->menu() ? static_cast<QObject*>(a->menu()) : a)
-                                  ->property("helpTopic")
-                                  .toInt())
-                         .arg(a->isVisible() ? "" : "|hidden");
-        }
-    }
+    // Christmas is not upcoming, so there is nothing to print. The toolbar buttons have no
+    // tooltips, only names a screen reader speaks.
     QCOMPARE(
-        items.join(", "),
+        menuItems(f.window->menuBar()),
         QString(
             "menufile|&File||200, menuCalendar|Calenda&r|Ctrl+R|0, "
             "menustartup|&Startup List|F2|206, menushowall|Show &All|F3|202, "
@@ -51,22 +39,16 @@ void TestCommands::menusAndToolbarAtStart() {
             "menusave|&Save|F6|202, menucancel|&Cancel|F8|202, menuhelp|&Help||200, "
             "helponreminders|Help &Topics||200, helpusingreminders|&Using Nudgewell       F1||201, "
             "sep4|||0, menuhelpabout|&About Nudgewell||201"));
-
-    // Each position: its key and the name a screen reader speaks, or "-" for a separator.
-    QStringList keys;
     auto* bar = f.find<QToolBar>("Toolbar1");
-    for (QAction* a : bar->actions()) {
-        QWidget* button = bar->widgetForAction(a);
-        keys << (a->isSeparator() ? "-" : a->objectName() + "=" + button->accessibleName());
-        QVERIFY(a->isSeparator() || !a->icon().isNull());
-        QVERIFY(button->toolTip().isEmpty());
-    }
     QCOMPARE(
-        keys.join(", "),
+        toolbarItems(bar, true),
         QString("tooladd=New, tooledit=Edit, tooldelete=Delete, toolsave=Save, toolcancel=Cancel, "
                 "toolprint=Print Reminders, -, toolshowall=Show All, toolshowweek=Show Upcoming, "
                 "toolstartup=Startup List, toolcalendar=Calendar, -, tooloptions=Options, -, "
                 "toolhelp=Help, -, toolclose=Exit"));
+    for (QAction* a : bar->actions())
+        QVERIFY(a->isSeparator() ||
+                (!a->icon().isNull() && bar->widgetForAction(a)->toolTip().isEmpty()));
     QCOMPARE(f.toolbar(), QString("tooladd tooledit- tooldelete- toolprint- toolsep7 toolshowall "
                                   "toolstartup toolcalendar toolsep12 tooloptions toolsep14 "
                                   "toolhelp toolsep16 toolclose"));
@@ -110,8 +92,6 @@ void TestCommands::secondaryWindowsOpenOnce() {
     f.action("menuhelpabout")->trigger();
     auto* about = f.find<QWidget>("AboutForm");
     QCOMPARE(about->findChild<QLabel*>("lblProductName")->text(), QString("Nudgewell 5.0"));
-    QVERIFY(!about->findChild<QLabel*>("imgLogo")->pixmap().isNull());
-    QCOMPARE(about->size(), f.pixels(7500, 4650));
     auto* help = about->findChild<QPushButton*>("butAboutHelpR");
     auto* ok = about->findChild<QPushButton*>("butAboutOKR");
     QCOMPARE(help->text() + " " + ok->text(), QString("&Help &OK"));
