@@ -12,6 +12,8 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 
+#include <tuple>
+
 using namespace nudgewell;
 using namespace nudgewell::test;
 
@@ -45,7 +47,8 @@ private slots:
     void firstReminderInADayFirstRegion();
     void calendarTakesNoTypedDateButMovesByYear();
     void textBoxKeepsWhatCanBeStored();
-    void restoringFromMinimisedFitsTheLists();
+    void tooSmallWindowIsResized_data();
+    void tooSmallWindowIsResized();
     void altRAnswersEveryPress();
     void linesAndLabelsFitTheirText_data();
     void linesAndLabelsFitTheirText();
@@ -54,12 +57,10 @@ private slots:
 void TestAsAUser::keysStayOnTheListOnShow_data() {
     QTest::addColumn<QString>("toAll"); // how the all view is asked for
     QTest::addColumn<QString>("toUpcoming");
-    QTest::newRow("F3 and F4") << "F3"
-                               << "F4";
-    QTest::newRow("toolbar") << "toolshowall"
-                             << "toolshowweek";
-    QTest::newRow("menu") << "menushowall"
-                          << "menushowweek";
+    for (const auto& [name, toAll, toUpcoming] : {std::tuple{"F3 and F4", "F3", "F4"},
+                                                  {"toolbar", "toolshowall", "toolshowweek"},
+                                                  {"menu", "menushowall", "menushowweek"}})
+        QTest::newRow(name) << QString(toAll) << QString(toUpcoming);
 }
 
 void TestAsAUser::keysStayOnTheListOnShow() {
@@ -105,12 +106,10 @@ void TestAsAUser::firstReminderInADayFirstRegion_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "dd/mm"
-                           << QByteArray("07/12/2037");
-    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "dd/mm"
-                           << QByteArray("07/12/2037");
-    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << "mm/dd"
-                           << QByteArray("12/07/2037");
+    for (const auto& [name, format, stored] : {std::tuple{"de_DE", "dd/mm", "07/12/2037"},
+                                               {"en_GB", "dd/mm", "07/12/2037"},
+                                               {"en_US", "mm/dd", "12/07/2037"}})
+        QTest::newRow(name) << QLocale(name) << QString(format) << QByteArray(stored);
 }
 
 void TestAsAUser::firstReminderInADayFirstRegion() {
@@ -180,18 +179,39 @@ void TestAsAUser::textBoxKeepsWhatCanBeStored() {
     QCOMPARE(f.press(Qt::Key_F6), recordBytes("Tea at five  € kay !é", 'X', 'W', "12/07/2037"));
 }
 
-void TestAsAUser::restoringFromMinimisedFitsTheLists() {
+void TestAsAUser::tooSmallWindowIsResized_data() {
+    QTest::addColumn<bool>("minimised"); // started minimised at a stored size too small
+    QTest::newRow("made too small by the user") << false;
+    QTest::newRow("restored from minimised") << true;
+}
+
+void TestAsAUser::tooSmallWindowIsResized() {
+    QFETCH(bool, minimised);
     WindowFixture f;
-    f.settings.save("Minimize", "1");
-    f.settings.save("Height", "1000"); // too small for the lists
-    f.settings.save("Width", "9000");
-    f.start();
+    if (minimised)
+        f.store("Minimize=1;Height=1000;Width=9000");
+    MainWindow& w = f.start();
     QVERIFY(f.messages.shown.isEmpty());
-    f.window->showNormal();
-    QTRY_COMPARE(f.messages.shown.size(), 1);
-    QVERIFY(f.messages.last().startsWith("Nudgewell: Error Handler 20."));
+    if (minimised)
+        w.showNormal();
+    else
+        w.resize(f.pixels(8900, 1800));
+    QTRY_COMPARE(f.messages.shown,
+                 QStringList("Nudgewell: Error Handler 20. You cannot resize this program so "
+                             "small. Nudgewell will now resize itself to a proper size!"));
+    QCOMPARE(f.messages.icons.last(), MessageBoxes::Icon::None);
     QTRY_COMPARE(f.twips(), QSizeF(8940, 5655));
-    QCOMPARE(f.find<QListView>("reminderlist")->size(), f.pixels(8940 - 365, 5655 - 1920));
+    const QSize fitted = f.pixels(8940 - 365, 5655 - 1920);
+    QCOMPARE(f.find<QListView>("reminderlist")->size(), fitted);
+    QCOMPARE(f.find<QListView>("reminderlist2")->size(), fitted);
+    if (minimised)
+        return;
+    // A maximised window leaves the lists as they were.
+    const QSize normal = w.size();
+    w.showMaximized();
+    QTRY_VERIFY(w.isMaximized() && w.size() != normal);
+    QCOMPARE(f.find<QListView>("reminderlist")->size(), fitted);
+    QCOMPARE(int(f.messages.shown.size()), 1);
 }
 
 void TestAsAUser::altRAnswersEveryPress() {
