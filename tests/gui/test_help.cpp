@@ -184,38 +184,28 @@ void TestHelp::searchFindsThePage() {
 
 void TestHelp::helpWindowRequests_data() {
     QTest::addColumn<QString>("collection"); // "built", "missing" or "garbage"
-    QTest::addColumn<QStringList>(
-        "requests");                      // a topic, "contents", "back", "forward", "index:word"
+    // A topic, "contents", "back", "forward", "index:word".
+    QTest::addColumn<QStringList>("requests");
     QTest::addColumn<QString>("page");    // where the window stands; "" for no window
     QTest::addColumn<QString>("message"); // the start of the message shown, or ""
 
-    const QStringList none;
-    QTest::newRow("contents") << "built" << QStringList{"contents"} << "index.html"
-                              << "";
-    QTest::newRow("a topic after the contents")
-        << "built" << QStringList{"contents", "201"} << "using-nudgewell.html"
-        << "";
-    QTest::newRow("the contents after a topic")
-        << "built" << QStringList{"209", "contents"} << "index.html"
-        << "";
-    QTest::newRow("a topic after a topic") << "built" << QStringList{"209", "205"} << "options.html"
-                                           << "";
-    QTest::newRow("back") << "built" << QStringList{"209", "205", "back"} << "calendar.html"
-                          << "";
-    QTest::newRow("back and forward")
-        << "built" << QStringList{"209", "205", "back", "forward"} << "options.html"
-        << "";
-    QTest::newRow("index entry") << "built" << QStringList{"contents", "index:Days Checked"}
-                                 << "days-ahead.html"
-                                 << "";
-    QTest::newRow("unknown topic") << "built" << QStringList{"199"} << "index.html"
-                                   << "Nudgewell: Help topic 199 is not in the help file ";
-    QTest::newRow("missing collection")
-        << "missing" << QStringList{"201"} << ""
-        << "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not found.";
-    QTest::newRow("unreadable collection")
-        << "garbage" << QStringList{"contents"} << ""
-        << "Nudgewell: Nudgewell cannot show its help: the help file ";
+    const auto row = [](const char* name, const char* collection, const QStringList& requests,
+                        const char* page, const char* message = "") {
+        QTest::newRow(name) << QString(collection) << requests << QString(page) << QString(message);
+    };
+    row("contents", "built", {"contents"}, "index.html");
+    row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
+    row("the contents after a topic", "built", {"209", "contents"}, "index.html");
+    row("a topic after a topic", "built", {"209", "205"}, "options.html");
+    row("back", "built", {"209", "205", "back"}, "calendar.html");
+    row("back and forward", "built", {"209", "205", "back", "forward"}, "options.html");
+    row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
+    row("unknown topic", "built", {"199"}, "index.html",
+        "Nudgewell: Help topic 199 is not in the help file ");
+    row("missing collection", "missing", {"201"}, "",
+        "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not found.");
+    row("unreadable collection", "garbage", {"contents"}, "",
+        "Nudgewell: Nudgewell cannot show its help: the help file ");
 }
 
 void TestHelp::helpWindowRequests() {
