@@ -85,10 +85,17 @@ struct WindowFixture {
         writeFile(path(QStringLiteral("reminder.dat")), records.join());
     }
 
+    // The fakes as the program's services, with another printer or system date if given.
+    Services services(Printer* otherPrinter = nullptr, SystemDate* otherDate = nullptr) {
+        return Services{clock,     settings,
+                        messages,  help,
+                        files,     otherPrinter ? *otherPrinter : printer,
+                        clipboard, otherDate ? *otherDate : systemDate,
+                        dir.path()};
+    }
     // Builds and starts the window; shows it unless told not to.
-    MainWindow& start(bool show = true) {
-        window = std::make_unique<MainWindow>(Services{clock, settings, messages, help, files,
-                                                       printer, clipboard, systemDate, dir.path()});
+    MainWindow& start(bool show = true, Printer* otherPrinter = nullptr) {
+        window = std::make_unique<MainWindow>(services(otherPrinter));
         started = window->startUp();
         if (show && started) {
             window->showAsStored();

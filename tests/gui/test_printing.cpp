@@ -36,14 +36,8 @@ private:
 
 // Starts the fixture's window on 20 December 2002 with this printer in place of the fake.
 void start(WindowFixture& f, Printer& printer, const QString& settings, bool all) {
-    for (const QString& setting : settings.split(';', Qt::SkipEmptyParts))
-        f.settings.save(setting.section('=', 0, 0), setting.section('=', 1));
-    f.window =
-        std::make_unique<MainWindow>(Services{f.clock, f.settings, f.messages, f.help, f.files,
-                                              printer, f.clipboard, f.systemDate, f.dir.path()});
-    QVERIFY(f.window->startUp());
-    f.window->showAsStored();
-    QVERIFY(f.activate());
+    f.store(settings);
+    QVERIFY(f.start(true, &printer).isVisible() && f.started);
     if (all)
         f.action("menushowall")->trigger();
 }

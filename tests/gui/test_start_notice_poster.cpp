@@ -95,9 +95,7 @@ void TestStartNoticePoster::start() {
                              QRegularExpression("^nudgewell: no notification at start: .*" +
                                                 QRegularExpression::escape(warning)));
     // Start-up as the program runs it, and the time the notification took.
-    StartNoticePoster poster(Services{f.clock, f.settings, f.messages, f.help, f.files, f.printer,
-                                      f.clipboard, f.systemDate, f.dir.path()},
-                             notifier);
+    StartNoticePoster poster(f.services(), notifier);
     f.start();
     QElapsedTimer timer;
     timer.start();

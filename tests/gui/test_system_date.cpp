@@ -73,9 +73,7 @@ private slots:
         }
         WindowFixture f(QDate(2002, 3, 20)); // its fakes, not its main window; answers Yes
         TimedateSystemDate systemDate(&QDBusConnection::sessionBus);
-        CalendarForm form(Services{f.clock, f.settings, f.messages, f.help, f.files, f.printer,
-                                   f.clipboard, systemDate, f.dir.path()},
-                          nullptr);
+        CalendarForm form(f.services(nullptr, &systemDate), nullptr);
         auto* calendar = form.findChild<QCalendarWidget*>("Calendar1");
         calendar->setSelectedDate(QDate(2002, 3, 4));
         form.menuchange_Click();
