@@ -59,53 +59,51 @@ class TestAgendaViews : public QObject {
     Q_OBJECT
 
 private slots:
-    void sameLinesAsWindow_data();
-    void sameLinesAsWindow();
+    void sameLinesAsWindow_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QStringList>("saved"); // settings and their values
+
+        QTest::newRow("31 Jan") << QDate(2027, 1, 31) << QStringList();
+        QTest::newRow("29 Feb") << QDate(2028, 2, 29) << QStringList();
+        QTest::newRow("28 Feb") << QDate(2027, 2, 28) << QStringList();
+        QTest::newRow("31 Dec") << QDate(2026, 12, 31) << QStringList();
+        QTest::newRow("31 Dec, dd/mm, 14 days")
+            << QDate(2026, 12, 31)
+            << QStringList{keys::CalendarFormat, "dd/mm", keys::DaysChecked, "14"};
+    }
+
+    void sameLinesAsWindow() {
+        QFETCH(QDate, today);
+        QFETCH(QStringList, saved);
+
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("reminder.dat")), fixture());
+        // German day names, where the system's would be English.
+        FakeClock clock(QDateTime(today, QTime(10, 30)),
+                        QLocale(QLocale::German, QLocale::Germany));
+        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+        for (qsizetype i = 0; i + 1 < saved.size(); i += 2)
+            QVERIFY(settings.save(saved[i], saved[i + 1]));
+        // Before the window starts, which writes the settings it misses.
+        const QStringList upcoming = agenda({}, clock, settings, dir.path());
+        const QStringList all = agenda({QStringLiteral("--all")}, clock, settings, dir.path());
+        // --days overrides the setting, which here always looks past today.
+        QVERIFY(agenda({"--days", "0"}, clock, settings, dir.path()).size() < upcoming.size());
+
+        FakeMessageBoxes messages;
+        FakeHelp help;
+        FakePrinter printer;
+        FakeClipboard clipboard;
+        FakeSystemDate systemDate;
+        MainWindow window(Services{clock, settings, messages, help, FileSystem::real(), printer,
+                                   clipboard, systemDate, dir.path()});
+        QVERIFY(window.startUp());
+        QCOMPARE(upcoming, shown(window, "reminderlist"));
+        window.menushowall_Click();
+        QCOMPARE(all.size(), 12);
+        QCOMPARE(all, shown(window, "reminderlist2"));
+    }
 };
-
-void TestAgendaViews::sameLinesAsWindow_data() {
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QStringList>("saved"); // settings and their values
-
-    QTest::newRow("31 Jan") << QDate(2027, 1, 31) << QStringList();
-    QTest::newRow("29 Feb") << QDate(2028, 2, 29) << QStringList();
-    QTest::newRow("28 Feb") << QDate(2027, 2, 28) << QStringList();
-    QTest::newRow("31 Dec") << QDate(2026, 12, 31) << QStringList();
-    QTest::newRow("31 Dec, dd/mm, 14 days")
-        << QDate(2026, 12, 31)
-        << QStringList{keys::CalendarFormat, "dd/mm", keys::DaysChecked, "14"};
-}
-
-void TestAgendaViews::sameLinesAsWindow() {
-    QFETCH(QDate, today);
-    QFETCH(QStringList, saved);
-
-    QTemporaryDir dir;
-    writeFile(dir.filePath(QStringLiteral("reminder.dat")), fixture());
-    // German day names, where the system's would be English.
-    FakeClock clock(QDateTime(today, QTime(10, 30)), QLocale(QLocale::German, QLocale::Germany));
-    SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    for (qsizetype i = 0; i + 1 < saved.size(); i += 2)
-        QVERIFY(settings.save(saved[i], saved[i + 1]));
-    // Before the window starts, which writes the settings it misses.
-    const QStringList upcoming = agenda({}, clock, settings, dir.path());
-    const QStringList all = agenda({QStringLiteral("--all")}, clock, settings, dir.path());
-    // --days overrides the setting, which here always looks past today.
-    QVERIFY(agenda({"--days", "0"}, clock, settings, dir.path()).size() < upcoming.size());
-
-    FakeMessageBoxes messages;
-    FakeHelp help;
-    FakePrinter printer;
-    FakeClipboard clipboard;
-    FakeSystemDate systemDate;
-    MainWindow window(Services{clock, settings, messages, help, FileSystem::real(), printer,
-                               clipboard, systemDate, dir.path()});
-    QVERIFY(window.startUp());
-    QCOMPARE(upcoming, shown(window, "reminderlist"));
-    window.menushowall_Click();
-    QCOMPARE(all.size(), 12);
-    QCOMPARE(all, shown(window, "reminderlist2"));
-}
 
 QTEST_MAIN(TestAgendaViews)
 #include "tst_agenda_views.moc"

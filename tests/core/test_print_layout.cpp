@@ -53,13 +53,10 @@ private slots:
         QTest::addColumn<bool>("headed");
         QTest::addColumn<double>("pageHeight");
         QTest::addColumn<QString>("expected"); // pages joined by " | "
-        const double letter = 15120;           // 54 list lines below the heading, 63 on a bare page
-        QTest::newRow("100, all") << 100 << true << letter
-                                  << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240 49-96@2000 | "
-                                     "H1@1000 H2@1240 97-100@2000";
+        // 54 list lines below the heading, 63 on a bare page. 100 and 48 lines are printed
+        // to a PDF file by the printing suite.
+        const double letter = 15120;
         QTest::newRow("47 fit one page") << 47 << true << letter << "H1@1000 H2@1240 1-47@2000";
-        QTest::newRow("48 leave a page with only the heading")
-            << 48 << true << letter << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240";
         QTest::newRow("no heading after line 336; the page size breaks the rest")
             << 400 << true << letter
             << "H1@1000 H2@1240 1-48@2000 | H1@1000 H2@1240 49-96@2000 | "

@@ -31,6 +31,7 @@ private slots:
         QTest::newRow("negative") << "-1" << 6;
         QTest::newRow("a leap year ahead") << "366" << 366;
         QTest::newRow("past a year") << "367" << 6;
+        QTest::newRow("past an int") << "2147483648" << 6;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("fifteen") << "15" << 15;
     }
@@ -44,24 +45,18 @@ private slots:
         QTest::addColumn<QString>("height");
         QTest::addColumn<QString>("width");
         QTest::addColumn<QSizeF>("size"); // width x height
-        QTest::newRow("stored") << "6000"
-                                << "9600" << QSizeF(9600, 6000);
-        QTest::newRow("fractions") << "6000.5"
-                                   << "9600.25" << QSizeF(9600.25, 6000.5);
-        QTest::newRow("none stored") << ""
-                                     << "" << QSizeF(8900, 5655);
-        QTest::newRow("width garbled") << "6000"
-                                       << "wide" << QSizeF(8900, 6000);
-        QTest::newRow("width zero") << "6000"
-                                    << "0" << QSizeF(8900, 6000);
-        QTest::newRow("height garbled: both first-run") << "tall"
-                                                        << "9600" << QSizeF(8900, 5655);
-        QTest::newRow("height negative") << "-5"
-                                         << "9600" << QSizeF(8900, 5655);
-        QTest::newRow("height too large") << "1e6"
-                                          << "9600" << QSizeF(8900, 5655);
-        QTest::newRow("height not a number") << "nan"
-                                             << "9600" << QSizeF(8900, 5655);
+        const auto row = [](const char* name, const char* height, const char* width, QSizeF size) {
+            QTest::newRow(name) << QString(height) << QString(width) << size;
+        };
+        row("stored", "6000", "9600", {9600, 6000});
+        row("fractions", "6000.5", "9600.25", {9600.25, 6000.5});
+        row("none stored", "", "", {8900, 5655});
+        row("width garbled", "6000", "wide", {8900, 6000});
+        row("width zero", "6000", "0", {8900, 6000});
+        row("height garbled: both first-run", "tall", "9600", {8900, 5655});
+        row("height negative", "-5", "9600", {8900, 5655});
+        row("height too large", "1e6", "9600", {8900, 5655});
+        row("height not a number", "nan", "9600", {8900, 5655});
     }
     void windowSize() {
         QFETCH(QString, height);

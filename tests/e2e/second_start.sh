@@ -3,59 +3,9 @@
 # Two starts in one folder under Xvfb: the second must end at once without touching a file,
 # leaving the first window running; a start in another folder runs beside it on its own, and
 # a crashed run there does not stop the next start.
-set -euo pipefail
-
 binary=$(realpath "$1")
-work=$(mktemp -d)
-xvfb_pid=
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-display=":$(head -n1 "$work/display")"
-[ "$display" != ":" ] || fail "Xvfb did not start"
-
-mkdir -p "$work/home/config" "$work/runtime" "$work/one" "$work/two"
-chmod 700 "$work/runtime"
-
-# run FOLDER LOG &: the program in FOLDER; $! is its own process id.
-run() {
-    cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
-        XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
-        QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
-}
-# windows_of PID [--sync]: the visible main windows of that process.
-windows_of() {
-    DISPLAY=$display timeout 20 xdotool search --all ${2:-} --onlyvisible --pid "$1" \
-        --name '^Nudgewell$' 2>/dev/null || true
-}
-window_of() { windows_of "$1" --sync | head -n1; }
-# end_by_f12 PID WINDOW: presses F12 until the program ends, and checks it ended well.
-end_by_f12() {
-    for _ in 1 2 3 4 5; do
-        DISPLAY=$display xdotool windowfocus --sync "$2" 2>/dev/null || true
-        DISPLAY=$display xdotool key --window "$2" F12 2>/dev/null || true
-        for _ in $(seq 30); do
-            kill -0 "$1" 2>/dev/null || break 2
-            sleep 0.1
-        done
-    done
-    kill -0 "$1" 2>/dev/null && fail "F12 did not end the program"
-    wait "$1" || fail "the program exited with status $?"
-}
+source "$(dirname "$0")/lib.sh"
+mkdir -p "$work/one" "$work/two"
 snapshot() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum); }
 
 run "$work/one" "$work/first.log" &
@@ -98,11 +48,11 @@ other=$!
 pids+=("$other")
 other_window=$(window_of "$other")
 [ -n "$other_window" ] || fail "the lock of a crashed run blocked the next start"
-end_by_f12 "$other" "$other_window"
+end_by_f12 "$other" "$other_window" "$work/again.log"
 [ ! -e "$work/two/nudgewell.lock" ] || fail "the lock file outlived the program"
 
 kill -0 "$first" 2>/dev/null || fail "the first program ended with the other one"
-end_by_f12 "$first" "$first_window"
+end_by_f12 "$first" "$first_window" "$work/first.log"
 [ "$(stat -c %s "$work/one/startup.dat")" = 22 ] || fail "startup.dat does not hold one record"
 [ -z "$(ls -A "$work/one" | grep -vxE 'reminder\.dat|startup\.dat')" ] ||
     fail "files left behind: $(ls -A "$work/one")"

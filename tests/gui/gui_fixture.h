@@ -10,10 +10,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -30,6 +33,40 @@ inline void closeModalSoon(QString* caption = nullptr) {
     });
 }
 
+// The window itself, not only its transient parent or child, has the focus.
+inline bool activeSoon(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+}
+
+// Each menu, then its items, as "name|caption|shortcut|help topic", "|hidden" after one not
+// shown.
+inline QString menuItems(const QMenuBar* bar) {
+    QStringList items;
+    for (QAction* menu : bar->actions()) {
+        for (QAction* a : QList<QAction*>{menu} + menu->menu()->actions()) {
+            const QObject* owner = a->menu() ? static_cast<QObject*>(a->menu()) : a;
+            items << QString("%1|%2|%3|%4%5")
+                         .arg(owner->objectName(), a->text(), a->shortcut().toString())
+                         .arg(owner->property("helpTopic").toInt())
+                         .arg(a->isVisible() ? "" : "|hidden");
+        }
+    }
+    return items.join(", ");
+}
+
+// Each toolbar position as "key=tooltip" (or the name a screen reader speaks), "-" a separator.
+inline QString toolbarItems(const QToolBar* bar, bool spoken = false) {
+    QStringList items;
+    for (QAction* a : bar->actions()) {
+        const QWidget* button = bar->widgetForAction(a);
+        items << (a->isSeparator()
+                      ? "-"
+                      : a->objectName() + "=" + (spoken ? button->accessibleName() : a->toolTip()));
+    }
+    return items.join(", ");
+}
+
 // One main window in its own folder and settings file, with the clock and locale pinned.
 struct WindowFixture {
     explicit WindowFixture(const QDate& today = QDate(2037, 12, 6),
@@ -38,15 +75,27 @@ struct WindowFixture {
           settings(dir.filePath(QStringLiteral("settings.ini"))) {}
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    // Stores "Key=value;Key=value".
+    void store(const QString& pairs) {
+        for (const QString& pair : pairs.split(';', Qt::SkipEmptyParts))
+            settings.save(pair.section('=', 0, 0), pair.section('=', 1));
+    }
     QByteArray reminderBytes() const { return readFile(path(QStringLiteral("reminder.dat"))); }
     void writeReminders(const QList<QByteArray>& records) const {
         writeFile(path(QStringLiteral("reminder.dat")), records.join());
     }
 
+    // The fakes as the program's services, with another printer or system date if given.
+    Services services(Printer* otherPrinter = nullptr, SystemDate* otherDate = nullptr) {
+        return Services{clock,     settings,
+                        messages,  help,
+                        files,     otherPrinter ? *otherPrinter : printer,
+                        clipboard, otherDate ? *otherDate : systemDate,
+                        dir.path()};
+    }
     // Builds and starts the window; shows it unless told not to.
-    MainWindow& start(bool show = true) {
-        window = std::make_unique<MainWindow>(Services{clock, settings, messages, help, files,
-                                                       printer, clipboard, systemDate, dir.path()});
+    MainWindow& start(bool show = true, Printer* otherPrinter = nullptr) {
+        window = std::make_unique<MainWindow>(services(otherPrinter));
         started = window->startUp();
         if (show && started) {
             window->showAsStored();

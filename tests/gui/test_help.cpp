@@ -45,319 +45,298 @@ QString fileName(const QUrl& url) {
 
 class TestHelp : public QObject {
     Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void topicsOpenTheirPages_data();
-    void topicsOpenTheirPages();
-    void linksAndIndexEntriesResolve();
-    void searchFindsThePage_data();
-    void searchFindsThePage();
-    void helpWindowRequests_data();
-    void helpWindowRequests();
-    void helpCommandsAndF1_data();
-    void helpCommandsAndF1();
-
 private:
     CollectionCopy m_copy;
     QHelpEngine* m_engine = nullptr;
     QString m_namespace;
-};
 
-void TestHelp::initTestCase() {
-    m_engine = new QHelpEngine(m_copy.path(), this);
-    m_engine->setReadOnly(true);
-    QVERIFY2(m_engine->setupData(), qPrintable(m_engine->error()));
-    QCOMPARE(m_engine->registeredDocumentations().size(), 1);
-    m_namespace = m_engine->registeredDocumentations().first();
-}
+private slots:
+    void initTestCase() {
+        m_engine = new QHelpEngine(m_copy.path(), this);
+        m_engine->setReadOnly(true);
+        QVERIFY2(m_engine->setupData(), qPrintable(m_engine->error()));
+        QCOMPARE(m_engine->registeredDocumentations().size(), 1);
+        m_namespace = m_engine->registeredDocumentations().first();
+    }
 
-void TestHelp::topicsOpenTheirPages_data() {
-    QTest::addColumn<int>("topic");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("200 main window") << 200 << "The main window";
-    QTest::newRow("201 using") << 201 << "Using Nudgewell";
-    QTest::newRow("202 reminders") << 202 << "Adding, changing and deleting reminders";
-    QTest::newRow("203 days") << 203 << "How the upcoming list picks its days";
-    QTest::newRow("204 files") << 204 << "Your files and settings";
-    QTest::newRow("205 options") << 205 << "Options";
-    QTest::newRow("206 starting") << 206 << "Starting Nudgewell";
-    QTest::newRow("207 days ahead") << 207 << "Number of days to be reminded";
-    QTest::newRow("208 date format") << 208 << "Date format: mm/dd or dd/mm";
-    QTest::newRow("209 calendar") << 209 << "The Calendar window";
-    QTest::newRow("210 startup list") << 210 << "The Startup List window";
-    QTest::newRow("211 copy date") << 211 << "Copying a date to the clipboard";
-}
-
-void TestHelp::topicsOpenTheirPages() {
-    QFETCH(int, topic);
-    QFETCH(QString, title);
-    const QList<QHelpLink> pages =
-        m_engine->documentsForIdentifier(QString("nudgewell.topic.%1").arg(topic));
-    QCOMPARE(pages.size(), 1);
-    const QString html = QString::fromUtf8(m_engine->fileData(pages.first().url));
-    const QRegularExpressionMatch found =
-        QRegularExpression("<title>([^<]*)</title>.*<h1>([^<]*)</h1>",
-                           QRegularExpression::DotMatchesEverythingOption)
-            .match(html);
-    QVERIFY2(found.hasMatch(), qPrintable(pages.first().url.toString()));
-    // The page's heading says what the window title does.
-    QCOMPARE(found.captured(1), title);
-    QCOMPARE(found.captured(2), title);
-}
-
-void TestHelp::linksAndIndexEntriesResolve() {
-    // Every link, picture and style sheet of every page, then every index entry, must land
-    // on a file of the collection and, with a #name, on an id in that file.
-    QStringList broken;
-    auto check = [&](const QUrl& from, const QUrl& target) {
-        const QUrl file = target.adjusted(QUrl::RemoveFragment);
-        const QByteArray data = m_engine->fileData(file);
-        if (data.isEmpty())
-            broken << fileName(from) + " -> " + fileName(target);
-        else if (target.hasFragment() && !data.contains("id=\"" + target.fragment().toUtf8() + '"'))
-            broken << fileName(from) + " -> " + fileName(target) + " (no such id)";
-    };
-    const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
-    QVERIFY(pages.size() >= 12);
-    const QRegularExpression reference(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
-    int links = 0;
-    for (const QUrl& page : pages) {
-        const QString html = QString::fromUtf8(m_engine->fileData(page));
-        for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
-            const QUrl target(m.captured(1));
-            if (target.scheme() == QLatin1String("http") ||
-                target.scheme() == QLatin1String("https"))
-                continue;
-            check(page, page.resolved(target));
-            ++links;
+    void topicsOpenTheirPages() {
+        const QStringList titles = {"The main window",
+                                    "Using Nudgewell",
+                                    "Adding, changing and deleting reminders",
+                                    "How the upcoming list picks its days",
+                                    "Your files and settings",
+                                    "Options",
+                                    "Starting Nudgewell",
+                                    "Number of days to be reminded",
+                                    "Date format: mm/dd or dd/mm",
+                                    "The Calendar window",
+                                    "The Startup List window",
+                                    "Copying a date to the clipboard"};
+        for (int topic = 200; topic <= 211; ++topic) {
+            const QList<QHelpLink> pages =
+                m_engine->documentsForIdentifier(QString("nudgewell.topic.%1").arg(topic));
+            QCOMPARE(pages.size(), 1);
+            // The page's heading says what the window title does.
+            const QRegularExpressionMatch found =
+                QRegularExpression("<title>([^<]*)</title>.*<h1>([^<]*)</h1>",
+                                   QRegularExpression::DotMatchesEverythingOption)
+                    .match(QString::fromUtf8(m_engine->fileData(pages.first().url)));
+            QCOMPARE(found.captured(1) + "|" + found.captured(2),
+                     titles[topic - 200] + "|" + titles[topic - 200]);
         }
     }
-    QVERIFY(links > 100);
 
-    QHelpIndexModel* index = m_engine->indexModel();
-    if (index->rowCount() == 0 || index->isCreatingIndex()) {
-        QSignalSpy created(index, &QHelpIndexModel::indexCreated);
-        index->createIndex(QString());
-        QVERIFY(created.wait(10000));
+    void linksAndIndexEntriesResolve() {
+        // Every link, picture and style sheet of every page, then every index entry, must land
+        // on a file of the collection and, with a #name, on an id in that file.
+        QStringList broken;
+        auto check = [&](const QUrl& from, const QUrl& target) {
+            const QUrl file = target.adjusted(QUrl::RemoveFragment);
+            const QByteArray data = m_engine->fileData(file);
+            if (data.isEmpty())
+                broken << fileName(from) + " -> " + fileName(target);
+            else if (target.hasFragment() &&
+                     !data.contains("id=\"" + target.fragment().toUtf8() + '"'))
+                broken << fileName(from) + " -> " + fileName(target) + " (no such id)";
+        };
+        const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
+        QVERIFY(pages.size() >= 12);
+        const QRegularExpression reference(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
+        int links = 0;
+        for (const QUrl& page : pages) {
+            const QString html = QString::fromUtf8(m_engine->fileData(page));
+            for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
+                const QUrl target(m.captured(1));
+                if (target.scheme() == QLatin1String("http") ||
+                    target.scheme() == QLatin1String("https"))
+                    continue;
+                check(page, page.resolved(target));
+                ++links;
+            }
+        }
+        QVERIFY(links > 100);
+
+        QHelpIndexModel* index = m_engine->indexModel();
+        if (index->rowCount() == 0 || index->isCreatingIndex()) {
+            QSignalSpy created(index, &QHelpIndexModel::indexCreated);
+            index->createIndex(QString());
+            QVERIFY(created.wait(10000));
+        }
+        QVERIFY(index->rowCount() >= 60);
+        for (int row = 0; row < index->rowCount(); ++row) {
+            const QString keyword = index->data(index->index(row, 0)).toString();
+            const QList<QHelpLink> targets = m_engine->documentsForKeyword(keyword);
+            if (targets.isEmpty())
+                broken << "index: " + keyword;
+            for (const QHelpLink& target : targets)
+                check(QUrl("index:" + keyword), target.url);
+        }
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
     }
-    QVERIFY(index->rowCount() >= 60);
-    for (int row = 0; row < index->rowCount(); ++row) {
-        const QString keyword = index->data(index->index(row, 0)).toString();
-        const QList<QHelpLink> targets = m_engine->documentsForKeyword(keyword);
-        if (targets.isEmpty())
-            broken << "index: " + keyword;
-        for (const QHelpLink& target : targets)
-            check(QUrl("index:" + keyword), target.url);
+
+    void searchFindsThePage_data() {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("purge") << QString("purge") << QString("reminders.html");
+        QTest::newRow("Days Checked") << QString("Days Checked") << QString("days-ahead.html");
+        QTest::newRow("leap year") << QString("leap") << QString("upcoming-days.html");
+        QTest::newRow("clipboard") << QString("clipboard") << QString("copy-date.html");
     }
-    QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
-}
 
-void TestHelp::searchFindsThePage_data() {
-    QTest::addColumn<QString>("words");
-    QTest::addColumn<QString>("page");
-    QTest::newRow("purge") << QString("purge") << QString("reminders.html");
-    QTest::newRow("Days Checked") << QString("Days Checked") << QString("days-ahead.html");
-    QTest::newRow("leap year") << QString("leap") << QString("upcoming-days.html");
-    QTest::newRow("clipboard") << QString("clipboard") << QString("copy-date.html");
-}
-
-void TestHelp::searchFindsThePage() {
-    QFETCH(QString, words);
-    QFETCH(QString, page);
-    QHelpSearchEngine* search = m_engine->searchEngine();
-    static bool indexed = false;
-    if (!indexed) {
-        QSignalSpy done(search, &QHelpSearchEngine::indexingFinished);
-        search->reindexDocumentation();
-        QVERIFY(done.wait(20000));
-        indexed = true;
+    void searchFindsThePage() {
+        QFETCH(QString, words);
+        QFETCH(QString, page);
+        QHelpSearchEngine* search = m_engine->searchEngine();
+        static bool indexed = false;
+        if (!indexed) {
+            QSignalSpy done(search, &QHelpSearchEngine::indexingFinished);
+            search->reindexDocumentation();
+            QVERIFY(done.wait(20000));
+            indexed = true;
+        }
+        QSignalSpy found(search, &QHelpSearchEngine::searchingFinished);
+        search->search(words);
+        QVERIFY(found.wait(10000));
+        const int count = found.first().first().toInt();
+        QVERIFY2(count > 0, qPrintable(words));
+        // The page about the subject comes first, before pages that only mention it.
+        QCOMPARE(search->searchResults(0, count).first().url().fileName(), page);
     }
-    QSignalSpy found(search, &QHelpSearchEngine::searchingFinished);
-    search->search(words);
-    QVERIFY(found.wait(10000));
-    const int count = found.first().first().toInt();
-    QVERIFY2(count > 0, qPrintable(words));
-    // The page about the subject comes first, before pages that only mention it.
-    QCOMPARE(search->searchResults(0, count).first().url().fileName(), page);
-}
 
-void TestHelp::helpWindowRequests_data() {
-    QTest::addColumn<QString>("collection"); // "built", "missing" or "garbage"
-    QTest::addColumn<QStringList>(
-        "requests");                      // a topic, "contents", "back", "forward", "index:word"
-    QTest::addColumn<QString>("page");    // where the window stands; "" for no window
-    QTest::addColumn<QString>("message"); // the start of the message shown, or ""
+    void helpWindowRequests_data() {
+        QTest::addColumn<QString>("collection"); // "built", "missing" or "garbage"
+        // A topic, "contents", "back", "forward", "index:word".
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QString>("page");    // where the window stands; "" for no window
+        QTest::addColumn<QString>("message"); // the start of the message shown, or ""
 
-    const QStringList none;
-    QTest::newRow("contents") << "built" << QStringList{"contents"} << "index.html"
-                              << "";
-    QTest::newRow("a topic after the contents")
-        << "built" << QStringList{"contents", "201"} << "using-nudgewell.html"
-        << "";
-    QTest::newRow("the contents after a topic")
-        << "built" << QStringList{"209", "contents"} << "index.html"
-        << "";
-    QTest::newRow("a topic after a topic") << "built" << QStringList{"209", "205"} << "options.html"
-                                           << "";
-    QTest::newRow("back") << "built" << QStringList{"209", "205", "back"} << "calendar.html"
-                          << "";
-    QTest::newRow("back and forward")
-        << "built" << QStringList{"209", "205", "back", "forward"} << "options.html"
-        << "";
-    QTest::newRow("index entry") << "built" << QStringList{"contents", "index:Days Checked"}
-                                 << "days-ahead.html"
-                                 << "";
-    QTest::newRow("unknown topic") << "built" << QStringList{"199"} << "index.html"
-                                   << "Nudgewell: Help topic 199 is not in the help file ";
-    QTest::newRow("missing collection")
-        << "missing" << QStringList{"201"} << ""
-        << "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not found.";
-    QTest::newRow("unreadable collection")
-        << "garbage" << QStringList{"contents"} << ""
-        << "Nudgewell: Nudgewell cannot show its help: the help file ";
-}
-
-void TestHelp::helpWindowRequests() {
-    QFETCH(QString, collection);
-    QFETCH(QStringList, requests);
-    QFETCH(QString, page);
-    QFETCH(QString, message);
-
-    QTemporaryDir elsewhere;
-    QStringList places = {m_copy.path()};
-    if (collection == QLatin1String("missing")) {
-        places = {elsewhere.filePath("Nudgewell.qhc"), elsewhere.filePath("share/Nudgewell.qhc")};
-    } else if (collection == QLatin1String("garbage")) {
-        places = {elsewhere.filePath("Nudgewell.qhc")};
-        writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
+        const auto row = [](const char* name, const char* collection, const QStringList& requests,
+                            const char* page, const char* message = "") {
+            QTest::newRow(name) << QString(collection) << requests << QString(page)
+                                << QString(message);
+        };
+        row("contents", "built", {"contents"}, "index.html");
+        row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
+        row("the contents after a topic", "built", {"209", "contents"}, "index.html");
+        row("a topic after a topic", "built", {"209", "205"}, "options.html");
+        row("back", "built", {"209", "205", "back"}, "calendar.html");
+        row("back and forward", "built", {"209", "205", "back", "forward"}, "options.html");
+        row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
+        row("unknown topic", "built", {"199"}, "index.html",
+            "Nudgewell: Help topic 199 is not in the help file ");
+        row("missing collection", "missing", {"201"}, "",
+            "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not "
+            "found.");
+        row("unreadable collection", "garbage", {"contents"}, "",
+            "Nudgewell: Nudgewell cannot show its help: the help file ");
     }
-    FakeMessageBoxes messages;
-    QtHelpViewer viewer(messages, places);
-    HelpWindow* first = nullptr;
-    for (const QString& request : requests) {
-        if (request == QLatin1String("contents")) {
-            viewer.ShowHelpContents();
-        } else if (request == QLatin1String("back")) {
-            viewer.window()->findChild<QAction*>("helpBack")->trigger();
-        } else if (request == QLatin1String("forward")) {
-            viewer.window()->findChild<QAction*>("helpForward")->trigger();
-        } else if (request.startsWith(QLatin1String("index:"))) {
-            auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
-            QTRY_VERIFY(index->model()->rowCount() > 0);
-            viewer.window()->tabs()->setCurrentIndex(1);
-            viewer.window()->findChild<QLineEdit*>("helpIndexFilter")->setText(request.mid(6));
-            index->activateCurrentItem();
+
+    void helpWindowRequests() {
+        QFETCH(QString, collection);
+        QFETCH(QStringList, requests);
+        QFETCH(QString, page);
+        QFETCH(QString, message);
+
+        QTemporaryDir elsewhere;
+        QStringList places = {m_copy.path()};
+        if (collection == QLatin1String("missing")) {
+            places = {elsewhere.filePath("Nudgewell.qhc"),
+                      elsewhere.filePath("share/Nudgewell.qhc")};
+        } else if (collection == QLatin1String("garbage")) {
+            places = {elsewhere.filePath("Nudgewell.qhc")};
+            writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
+        }
+        FakeMessageBoxes messages;
+        QtHelpViewer viewer(messages, places);
+        HelpWindow* first = nullptr;
+        for (const QString& request : requests) {
+            if (request == QLatin1String("contents")) {
+                viewer.ShowHelpContents();
+            } else if (request == QLatin1String("back")) {
+                viewer.window()->findChild<QAction*>("helpBack")->trigger();
+            } else if (request == QLatin1String("forward")) {
+                viewer.window()->findChild<QAction*>("helpForward")->trigger();
+            } else if (request.startsWith(QLatin1String("index:"))) {
+                auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
+                QTRY_VERIFY(index->model()->rowCount() > 0);
+                viewer.window()->tabs()->setCurrentIndex(1);
+                viewer.window()->findChild<QLineEdit*>("helpIndexFilter")->setText(request.mid(6));
+                index->activateCurrentItem();
+            } else {
+                viewer.ShowHelpTopic(request.toInt());
+            }
+            // One window, reused for every request.
+            if (!first && viewer.window()) {
+                first = viewer.window();
+                // The contents are read in the background; the steps that follow find them in.
+                QTRY_VERIFY(
+                    first->findChild<QHelpContentWidget*>("helpContents")->model()->rowCount());
+            }
+            QCOMPARE(viewer.window(), first);
+        }
+
+        if (message.isEmpty()) {
+            QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join('\n')));
         } else {
-            viewer.ShowHelpTopic(request.toInt());
+            QCOMPARE(messages.shown.size(), 1);
+            QVERIFY2(messages.last().startsWith(message), qPrintable(messages.last()));
+            // The message names the files it looked for.
+            for (const QString& place : places)
+                QVERIFY2(messages.last().contains(place), qPrintable(messages.last()));
         }
-        // One window, reused for every request.
-        if (!first && viewer.window()) {
-            first = viewer.window();
-            // The contents are read in the background; the steps that follow find them in.
-            QTRY_VERIFY(first->findChild<QHelpContentWidget*>("helpContents")->model()->rowCount());
+        if (page.isEmpty()) {
+            QVERIFY(!viewer.window());
+            return;
         }
-        QCOMPARE(viewer.window(), first);
+        HelpWindow* window = viewer.window();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->browser()->source().fileName(), page);
+        QVERIFY(!window->browser()->toPlainText().isEmpty());
+        // The contents show where the page sits, also after Back and Forward.
+        const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
+        QTRY_COMPARE(contents->currentIndex().data().toString(),
+                     window->browser()->documentTitle());
+        QCOMPARE(window->tabs()->currentIndex(),
+                 requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
     }
 
-    if (message.isEmpty()) {
-        QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join('\n')));
-    } else {
-        QCOMPARE(messages.shown.size(), 1);
-        QVERIFY2(messages.last().startsWith(message), qPrintable(messages.last()));
-        // The message names the files it looked for.
-        for (const QString& place : places)
-            QVERIFY2(messages.last().contains(place), qPrintable(messages.last()));
+    void helpCommandsAndF1_data() {
+        // Steps, separated by "; ": "trigger <action>", "focus <widget>", "F1",
+        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "about", "Esc".
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QList<int>>("requests"); // 0 for the contents
+        using L = QList<int>;
+        QTest::newRow("Help Topics") << "trigger helponreminders" << L{0};
+        QTest::newRow("Using Nudgewell") << "trigger helpusingreminders" << L{201};
+        QTest::newRow("toolbar help") << "trigger toolhelp" << L{201};
+        QTest::newRow("Help Topics, then Using Nudgewell")
+            << "trigger helponreminders; trigger helpusingreminders" << L{0, 201};
+        QTest::newRow("F1 upcoming list") << "focus reminderlist; F1" << L{200};
+        QTest::newRow("F1 all list") << "trigger toolshowall; focus reminderlist2; F1" << L{200};
+        QTest::newRow("F1 window") << "focus reminder; F1" << L{200};
+        QTest::newRow("F1 reminder text") << "trigger tooladd; focus txtreminder; F1" << L{202};
+        QTest::newRow("F1 frequency") << "trigger tooladd; focus typelist; F1" << L{202};
+        QTest::newRow("F1 show years") << "trigger tooladd; focus yearlist; F1" << L{202};
+        QTest::newRow("F1 editor calendar") << "trigger tooladd; focus Calendar2; F1" << L{200};
+        QTest::newRow("F1 File menu") << "menu menufile -" << L{200};
+        QTest::newRow("F1 Calendar item") << "menu menufile menuCalendar" << L{200};
+        QTest::newRow("F1 Startup List item") << "menu menufile menustartup" << L{206};
+        QTest::newRow("F1 Options item") << "menu menufile menuoptions" << L{205};
+        QTest::newRow("F1 Delete Old item") << "menu menureminder1 menudeleteold" << L{202};
+        QTest::newRow("F1 Save item") << "trigger tooladd; menu menureminder2 menusave" << L{202};
+        QTest::newRow("F1 About item") << "menu menuhelp menuhelpabout" << L{201};
+        QTest::newRow("About Help button") << "about; trigger butAboutHelpR" << L{200};
+        QTest::newRow("F1 About window") << "about; F1" << L{200};
+        QTest::newRow("F1 About Help button") << "about; focus butAboutHelpR; F1" << L{200};
+        QTest::newRow("Esc closes About") << "about; Esc" << L{};
     }
-    if (page.isEmpty()) {
-        QVERIFY(!viewer.window());
-        return;
-    }
-    HelpWindow* window = viewer.window();
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->browser()->source().fileName(), page);
-    QVERIFY(!window->browser()->toPlainText().isEmpty());
-    // The contents show where the page sits, also after Back and Forward.
-    const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
-    QTRY_COMPARE(contents->currentIndex().data().toString(), window->browser()->documentTitle());
-    QCOMPARE(window->tabs()->currentIndex(),
-             requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
-}
 
-void TestHelp::helpCommandsAndF1_data() {
-    // Steps, separated by "; ": "trigger <action>", "focus <widget>", "F1",
-    // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "about", "Esc".
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QList<int>>("requests"); // 0 for the contents
-    using L = QList<int>;
-    QTest::newRow("Help Topics") << "trigger helponreminders" << L{0};
-    QTest::newRow("Using Nudgewell") << "trigger helpusingreminders" << L{201};
-    QTest::newRow("toolbar help") << "trigger toolhelp" << L{201};
-    QTest::newRow("Help Topics, then Using Nudgewell")
-        << "trigger helponreminders; trigger helpusingreminders" << L{0, 201};
-    QTest::newRow("F1 upcoming list") << "focus reminderlist; F1" << L{200};
-    QTest::newRow("F1 all list") << "trigger toolshowall; focus reminderlist2; F1" << L{200};
-    QTest::newRow("F1 window") << "focus reminder; F1" << L{200};
-    QTest::newRow("F1 reminder text") << "trigger tooladd; focus txtreminder; F1" << L{202};
-    QTest::newRow("F1 frequency") << "trigger tooladd; focus typelist; F1" << L{202};
-    QTest::newRow("F1 show years") << "trigger tooladd; focus yearlist; F1" << L{202};
-    QTest::newRow("F1 editor calendar") << "trigger tooladd; focus Calendar2; F1" << L{200};
-    QTest::newRow("F1 File menu") << "menu menufile -" << L{200};
-    QTest::newRow("F1 Calendar item") << "menu menufile menuCalendar" << L{200};
-    QTest::newRow("F1 Startup List item") << "menu menufile menustartup" << L{206};
-    QTest::newRow("F1 Options item") << "menu menufile menuoptions" << L{205};
-    QTest::newRow("F1 Delete Old item") << "menu menureminder1 menudeleteold" << L{202};
-    QTest::newRow("F1 Save item") << "trigger tooladd; menu menureminder2 menusave" << L{202};
-    QTest::newRow("F1 About item") << "menu menuhelp menuhelpabout" << L{201};
-    QTest::newRow("About Help button") << "about; trigger butAboutHelpR" << L{200};
-    QTest::newRow("F1 About window") << "about; F1" << L{200};
-    QTest::newRow("F1 About Help button") << "about; focus butAboutHelpR; F1" << L{200};
-    QTest::newRow("Esc closes About") << "about; Esc" << L{};
-}
-
-void TestHelp::helpCommandsAndF1() {
-    QFETCH(QString, steps);
-    QFETCH(QList<int>, requests);
-    WindowFixture f;
-    f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
-    QVERIFY(f.start().isVisible());
-    QWidget* about = nullptr;
-    for (const QString& step : steps.split("; ")) {
-        const QStringList words = step.split(' ');
-        QWidget* active = about ? about : static_cast<QWidget*>(f.window.get());
-        if (words[0] == "trigger") {
-            if (auto* button = active->findChild<QPushButton*>(words[1]))
-                button->click();
-            else
-                f.action(words[1])->trigger();
-        } else if (words[0] == "focus") {
-            QWidget* target =
-                words[1] == active->objectName() ? active : active->findChild<QWidget*>(words[1]);
-            QVERIFY2(target && target->isVisible(), qPrintable(words[1]));
-            target->setFocus();
-        } else if (words[0] == "F1" || words[0] == "Esc") {
-            active->activateWindow();
-            QTRY_COMPARE(QApplication::activeWindow(), active);
-            QWidget* focus = QApplication::focusWidget();
-            QTest::keyClick(focus ? focus : active, words[0] == "F1" ? Qt::Key_F1 : Qt::Key_Escape);
-        } else if (words[0] == "menu") {
-            auto* menu = f.window->findChild<QMenu*>(words[1]);
-            menu->popup(f.window->mapToGlobal(QPoint(0, 0)));
-            QVERIFY(QTest::qWaitForWindowExposed(menu));
-            if (words[2] != "-")
-                menu->setActiveAction(f.action(words[2]));
-            QTest::keyClick(menu, Qt::Key_F1);
-            QVERIFY(!menu->isVisible());
-        } else if (words[0] == "about") {
-            f.action("menuhelpabout")->trigger();
-            about = f.find<QWidget>("AboutForm");
-            QVERIFY(about->isVisible());
+    void helpCommandsAndF1() {
+        QFETCH(QString, steps);
+        QFETCH(QList<int>, requests);
+        WindowFixture f;
+        f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
+        QVERIFY(f.start().isVisible());
+        QWidget* about = nullptr;
+        for (const QString& step : steps.split("; ")) {
+            const QStringList words = step.split(' ');
+            QWidget* active = about ? about : static_cast<QWidget*>(f.window.get());
+            if (words[0] == "trigger") {
+                if (auto* button = active->findChild<QPushButton*>(words[1]))
+                    button->click();
+                else
+                    f.action(words[1])->trigger();
+            } else if (words[0] == "focus") {
+                QWidget* target = words[1] == active->objectName()
+                                      ? active
+                                      : active->findChild<QWidget*>(words[1]);
+                QVERIFY2(target && target->isVisible(), qPrintable(words[1]));
+                target->setFocus();
+            } else if (words[0] == "F1" || words[0] == "Esc") {
+                active->activateWindow();
+                QTRY_COMPARE(QApplication::activeWindow(), active);
+                QWidget* focus = QApplication::focusWidget();
+                QTest::keyClick(focus ? focus : active,
+                                words[0] == "F1" ? Qt::Key_F1 : Qt::Key_Escape);
+            } else if (words[0] == "menu") {
+                auto* menu = f.window->findChild<QMenu*>(words[1]);
+                menu->popup(f.window->mapToGlobal(QPoint(0, 0)));
+                QVERIFY(QTest::qWaitForWindowExposed(menu));
+                if (words[2] != "-")
+                    menu->setActiveAction(f.action(words[2]));
+                QTest::keyClick(menu, Qt::Key_F1);
+                QVERIFY(!menu->isVisible());
+            } else if (words[0] == "about") {
+                f.action("menuhelpabout")->trigger();
+                about = f.find<QWidget>("AboutForm");
+                QVERIFY(about->isVisible());
+            }
         }
+        QCOMPARE(f.help.requests, requests);
+        if (about)
+            QCOMPARE(about->isVisible(), !steps.endsWith("Esc"));
     }
-    QCOMPARE(f.help.requests, requests);
-    if (about)
-        QCOMPARE(about->isVisible(), !steps.endsWith("Esc"));
-}
+};
 
 QTEST_MAIN(TestHelp)
 #include "test_help.moc"

@@ -42,146 +42,132 @@ qint64 deadProcessId() {
 
 class TestSingleInstance : public QObject {
     Q_OBJECT
+
 private slots:
-    void secondStart_data();
-    void secondStart();
-    void crashedRunBlocksNothing();
-    void releaseLetsTheNextStartRun();
-    void unwritableFolderStillStarts_data();
-    void unwritableFolderStillStarts();
-    void bringToFront_data();
-    void bringToFront();
-};
-
-void TestSingleInstance::secondStart_data() {
-    QTest::addColumn<QString>("second"); // where the second start runs, relative to the first
-    QTest::addColumn<Claim>("expected");
-    QTest::newRow("same folder") << QString(".") << Claim::AnotherRuns;
-    QTest::newRow("same folder by another path") << QString("link") << Claim::AnotherRuns;
-    QTest::newRow("folder inside it") << QString("inner") << Claim::First;
-    QTest::newRow("folder beside it") << QString("../beside") << Claim::First;
-}
-
-void TestSingleInstance::secondStart() {
-    QFETCH(QString, second);
-    QFETCH(Claim, expected);
-    QTemporaryDir root;
-    const QString folder = root.filePath(QStringLiteral("data"));
-    QVERIFY(QDir().mkpath(folder + QStringLiteral("/inner")));
-    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("beside"))));
-    QVERIFY(QFile::link(folder, folder + QStringLiteral("/link")));
-    writeFile(folder + QStringLiteral("/reminder.dat"), QByteArray(70, 'x'));
-
-    SingleInstance first;
-    QString note;
-    QCOMPARE(first.claim(folder, &note), Claim::First);
-    QVERIFY2(note.isEmpty(), qPrintable(note));
-    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-    const QMap<QString, QByteArray> before = contents(folder);
-
-    SingleInstance other;
-    QCOMPARE(other.claim(QDir(folder).filePath(second), &note), expected);
-    QVERIFY2(note.isEmpty(), qPrintable(note));
-    if (expected == Claim::AnotherRuns) {
-        QCOMPARE(contents(folder), before);
-        QVERIFY(raised.wait(2000));
-    } else {
-        QTest::qWait(200);
-        QCOMPARE(raised.count(), 0);
+    void secondStart_data() {
+        QTest::addColumn<QString>("second"); // where the second start runs, relative to the first
+        QTest::addColumn<Claim>("expected");
+        QTest::newRow("same folder") << QString(".") << Claim::AnotherRuns;
+        QTest::newRow("same folder by another path") << QString("link") << Claim::AnotherRuns;
+        QTest::newRow("folder inside it") << QString("inner") << Claim::First;
+        QTest::newRow("folder beside it") << QString("../beside") << Claim::First;
     }
-}
 
-void TestSingleInstance::crashedRunBlocksNothing() {
-    QTemporaryDir dir;
-    // A crashed run leaves its lock in the folder and its socket in the temporary folder.
-    writeFile(dir.filePath(QLatin1String(kLockFileName)),
-              QByteArray::number(deadProcessId()) + "\nnudgewell\n\n");
-    writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir.path())), "old");
-    SingleInstance first;
-    QString note;
-    QCOMPARE(first.claim(dir.path(), &note), Claim::First);
-    QVERIFY2(note.isEmpty(), qPrintable(note));
-    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-    SingleInstance second;
-    QCOMPARE(second.claim(dir.path(), &note), Claim::AnotherRuns);
-    QVERIFY(raised.wait(2000));
-}
+    void secondStart() {
+        QFETCH(QString, second);
+        QFETCH(Claim, expected);
+        QTemporaryDir root;
+        const QString folder = root.filePath(QStringLiteral("data"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/inner")));
+        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("beside"))));
+        QVERIFY(QFile::link(folder, folder + QStringLiteral("/link")));
+        writeFile(folder + QStringLiteral("/reminder.dat"), QByteArray(70, 'x'));
 
-void TestSingleInstance::releaseLetsTheNextStartRun() {
-    QTemporaryDir dir;
-    QString note;
-    {
         SingleInstance first;
-        QCOMPARE(first.claim(dir.path(), &note), Claim::First);
+        QString note;
+        QCOMPARE(first.claim(folder, &note), Claim::First);
+        QVERIFY2(note.isEmpty(), qPrintable(note));
+        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+        const QMap<QString, QByteArray> before = contents(folder);
+
+        SingleInstance other;
+        QCOMPARE(other.claim(QDir(folder).filePath(second), &note), expected);
+        QVERIFY2(note.isEmpty(), qPrintable(note));
+        if (expected == Claim::AnotherRuns) {
+            QCOMPARE(contents(folder), before);
+            QVERIFY(raised.wait(2000));
+        } else {
+            QTest::qWait(200);
+            QCOMPARE(raised.count(), 0);
+        }
     }
-    QVERIFY(!QFile::exists(dir.filePath(QLatin1String(kLockFileName))));
-    SingleInstance second;
-    QCOMPARE(second.claim(dir.path(), &note), Claim::First);
-    second.release();
-    SingleInstance third;
-    QCOMPARE(third.claim(dir.path(), &note), Claim::First);
-}
 
-void TestSingleInstance::unwritableFolderStillStarts_data() {
-    QTest::addColumn<bool>("missing");
-    QTest::newRow("read-only folder") << false;
-    QTest::newRow("folder gone") << true;
-}
-
-void TestSingleInstance::unwritableFolderStillStarts() {
-    QFETCH(bool, missing);
-    if (!missing && ::geteuid() == 0)
-        QSKIP("root writes into read-only folders");
-    QTemporaryDir root;
-    const QString folder = root.filePath(QStringLiteral("data"));
-    if (!missing) {
-        QVERIFY(QDir().mkdir(folder));
-        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    void crashedRunBlocksNothing() {
+        QTemporaryDir dir;
+        const QString lock = dir.filePath(QLatin1String(kLockFileName));
+        // A crashed run leaves its lock in the folder and its socket in the temporary folder.
+        writeFile(lock, QByteArray::number(deadProcessId()) + "\nnudgewell\n\n");
+        writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir.path())), "old");
+        QString note;
+        {
+            SingleInstance first;
+            QCOMPARE(first.claim(dir.path(), &note), Claim::First);
+            QVERIFY2(note.isEmpty(), qPrintable(note));
+            QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+            SingleInstance second;
+            QCOMPARE(second.claim(dir.path(), &note), Claim::AnotherRuns);
+            QVERIFY(raised.wait(2000));
+        }
+        // A copy that ends, on its way out or by release(), leaves the next start free.
+        QVERIFY(!QFile::exists(lock));
+        SingleInstance third;
+        QCOMPARE(third.claim(dir.path(), &note), Claim::First);
+        third.release();
+        SingleInstance fourth;
+        QCOMPARE(fourth.claim(dir.path(), &note), Claim::First);
     }
-    SingleInstance instance;
-    QString note;
-    QCOMPARE(instance.claim(folder, &note), Claim::Unguarded);
-    QVERIFY2(note.contains(QLatin1String(kLockFileName)), qPrintable(note));
-    QVERIFY2(note.contains(missing ? QStringLiteral("No such file") : QStringLiteral("denied")),
-             qPrintable(note));
-    QVERIFY(!QFile::exists(QDir(folder).filePath(QLatin1String(kLockFileName))));
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
 
-void TestSingleInstance::bringToFront_data() {
-    QTest::addColumn<Qt::WindowStates>("state");
-    QTest::addColumn<bool>("dialogOpen");
-    QTest::newRow("minimised") << Qt::WindowStates(Qt::WindowMinimized) << false;
-    QTest::newRow("minimised from maximised")
-        << Qt::WindowStates(Qt::WindowMinimized | Qt::WindowMaximized) << false;
-    QTest::newRow("behind others, dialog open") << Qt::WindowStates() << true;
-}
-
-void TestSingleInstance::bringToFront() {
-    QFETCH(Qt::WindowStates, state);
-    QFETCH(bool, dialogOpen);
-    QWidget window;
-    window.resize(300, 200);
-    window.show();
-    QDialog dialog(&window);
-    if (dialogOpen) {
-        dialog.setModal(true);
-        dialog.show();
+    void unwritableFolderStillStarts_data() {
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("read-only folder") << false;
+        QTest::newRow("folder gone") << true;
     }
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), &other);
-    window.setWindowState(state);
 
-    nudgewell::bringToFront(window);
-    QVERIFY(window.isVisible());
-    QVERIFY(!window.isMinimized());
-    QCOMPARE(window.isMaximized(), state.testFlag(Qt::WindowMaximized));
-    QTRY_COMPARE(QApplication::activeWindow(),
-                 dialogOpen ? static_cast<QWidget*>(&dialog) : &window);
-}
+    void unwritableFolderStillStarts() {
+        QFETCH(bool, missing);
+        if (!missing && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QTemporaryDir root;
+        const QString folder = root.filePath(QStringLiteral("data"));
+        if (!missing) {
+            QVERIFY(QDir().mkdir(folder));
+            QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        }
+        SingleInstance instance;
+        QString note;
+        QCOMPARE(instance.claim(folder, &note), Claim::Unguarded);
+        QVERIFY2(note.contains(QLatin1String(kLockFileName)), qPrintable(note));
+        QVERIFY2(note.contains(missing ? QStringLiteral("No such file") : QStringLiteral("denied")),
+                 qPrintable(note));
+        QVERIFY(!QFile::exists(QDir(folder).filePath(QLatin1String(kLockFileName))));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    }
+
+    void bringToFront_data() {
+        QTest::addColumn<Qt::WindowStates>("state");
+        QTest::addColumn<bool>("dialogOpen");
+        QTest::newRow("minimised") << Qt::WindowStates(Qt::WindowMinimized) << false;
+        QTest::newRow("minimised from maximised")
+            << Qt::WindowStates(Qt::WindowMinimized | Qt::WindowMaximized) << false;
+        QTest::newRow("behind others, dialog open") << Qt::WindowStates() << true;
+    }
+
+    void bringToFront() {
+        QFETCH(Qt::WindowStates, state);
+        QFETCH(bool, dialogOpen);
+        QWidget window;
+        window.resize(300, 200);
+        window.show();
+        QDialog dialog(&window);
+        if (dialogOpen) {
+            dialog.setModal(true);
+            dialog.show();
+        }
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &other);
+        window.setWindowState(state);
+
+        nudgewell::bringToFront(window);
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+        QCOMPARE(window.isMaximized(), state.testFlag(Qt::WindowMaximized));
+        QTRY_COMPARE(QApplication::activeWindow(),
+                     dialogOpen ? static_cast<QWidget*>(&dialog) : &window);
+    }
+};
 
 QTEST_MAIN(TestSingleInstance)
 #include "test_single_instance.moc"

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The notification at start on a private session bus, against a stand-in notification service.
 #include "data/startup_log_file.h"
+#include "dbus_stand_in.h"
 #include "gui_fixture.h"
 #include "main/start_notice_poster.h"
 #include "platform/notifier.h"
 
-#include <QDBusArgument>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -22,80 +19,11 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QDate kToday(2002, 12, 5);
 
-// python3-dbusmock on the session bus: the notification template, or a bare object that
-// answers every call with an error.
-struct StandIn {
-    explicit StandIn(const QStringList& arguments) {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(NUDGEWELL_PYTHON3, QStringList{"-m", "dbusmock"} + arguments);
-    }
-    ~StandIn() {
-        process.terminate();
-        process.waitForFinished(5000);
-    }
-    QProcess process;
-};
-
-QDBusMessage mockCall(const QString& method, const QVariantList& arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, kPath, QStringLiteral("org.freedesktop.DBus.Mock"), method);
-    call.setArguments(arguments);
-    return QDBusConnection::sessionBus().call(call);
-}
-
-// The arguments of every Notify call the stand-in has had.
-QList<QVariantList> notifyCalls() {
-    const QDBusMessage reply =
-        mockCall(QStringLiteral("GetMethodCalls"), {QStringLiteral("Notify")});
-    QList<QVariantList> calls;
-    if (reply.type() != QDBusMessage::ReplyMessage)
-        return calls;
-    const QDBusArgument list = reply.arguments().at(0).value<QDBusArgument>();
-    list.beginArray();
-    while (!list.atEnd()) {
-        qulonglong when = 0;
-        QVariantList arguments;
-        list.beginStructure();
-        list >> when >> arguments;
-        list.endStructure();
-        calls << arguments;
-    }
-    list.endArray();
-    return calls;
-}
-
 template <typename T> T unwrap(const QVariant& value) {
     if (value.canConvert<QDBusArgument>())
         return qdbus_cast<T>(value.value<QDBusArgument>());
     return value.value<T>();
 }
-
-// A window in its own folder whose previous start and reminders are given.
-struct Start {
-    Start(const QDate& previousStart, const QList<QByteArray>& records, bool minimised)
-        : f(kToday) {
-        if (previousStart.isValid())
-            writeFile(f.path("startup.dat"),
-                      StartupRecord::build(QDateTime(previousStart, QTime(9, 0)),
-                                           DateOrder::MonthFirst, f.clock.locale()));
-        f.writeReminders(records);
-        f.settings.save(keys::Minimize, minimised ? "1" : "0");
-    }
-    // Start-up as the program runs it; gives the milliseconds the notification took.
-    qint64 run(Notifier& notifier) {
-        poster = std::make_unique<StartNoticePoster>(
-            Services{f.clock, f.settings, f.messages, f.help, f.files, f.printer, f.clipboard,
-                     f.systemDate, f.dir.path()},
-            notifier);
-        f.start();
-        QElapsedTimer timer;
-        timer.start();
-        poster->post(f.window.get());
-        return timer.elapsed();
-    }
-    WindowFixture f;
-    std::unique_ptr<StartNoticePoster> poster;
-};
 
 } // namespace
 
@@ -121,23 +49,20 @@ void TestStartNoticePoster::start_data() {
     QTest::addColumn<QString>("warning"); // the end of the line on standard error
     const QStringList daemon{"--template", "notification_daemon"};
     const QString missed = "\nMissed since Monday 2 December:\nTue 3 December: Dentist";
-    QTest::newRow("a service that reads markup") << daemon << ""
-                                                 << "" << true << "Tea &amp; cake" + missed << "";
-    QTest::newRow("a service of plain text")
-        << daemon + QStringList{"-p", R"({"capabilities": "body"})"} << ""
-        << "" << true << "Tea & cake" + missed << "";
-    QTest::newRow("turned off") << daemon << ""
-                                << "0" << true << ""
-                                << "";
-    QTest::newRow("no notification service") << QStringList() << ""
-                                             << "" << false << ""
-                                             << "org.freedesktop.Notifications";
-    QTest::newRow("no session bus") << QStringList() << "unix:path=/nonexistent/bus"
-                                    << "" << false << ""
-                                    << "session bus cannot be reached";
-    QTest::newRow("an error reply") << QStringList{kService, kPath, kService} << ""
-                                    << "" << false << ""
-                                    << "GetCapabilities";
+    const auto row = [](const char* name, const QStringList& standIn, const char* bus,
+                        const char* setting, bool minimised, const QString& body,
+                        const char* warning) {
+        QTest::newRow(name) << standIn << QString(bus) << QString(setting) << minimised << body
+                            << QString(warning);
+    };
+    row("a service that reads markup", daemon, "", "", true, "Tea &amp; cake" + missed, "");
+    row("a service of plain text", daemon + QStringList{"-p", R"({"capabilities": "body"})"}, "",
+        "", true, "Tea & cake" + missed, "");
+    row("turned off", daemon, "", "0", true, "", "");
+    row("no notification service", {}, "", "", false, "", "org.freedesktop.Notifications");
+    row("no session bus", {}, "unix:path=/nonexistent/bus", "", false, "",
+        "session bus cannot be reached");
+    row("an error reply", {kService, kPath, kService}, "", "", false, "", "GetCapabilities");
 }
 
 void TestStartNoticePoster::start() {
@@ -150,14 +75,17 @@ void TestStartNoticePoster::start() {
     std::unique_ptr<StandIn> service;
     if (!standIn.isEmpty()) {
         service = std::make_unique<StandIn>(standIn);
-        QTRY_VERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService));
+        QVERIFY(StandIn::cameUp(kService));
     }
     // Missed reminders are told even to a window on screen.
-    Start start(QDate(2002, 12, 2),
-                {recordBytes("Tea & cake", 'X', 'Y', "12/05/2001"),
-                 recordBytes("Dentist", 'X', 'O', "12/03/2002")},
-                minimised);
-    start.f.settings.save(keys::NotifyAtStart, setting);
+    WindowFixture f(kToday);
+    writeFile(f.path("startup.dat"),
+              StartupRecord::build(QDateTime(QDate(2002, 12, 2), QTime(9, 0)),
+                                   DateOrder::MonthFirst, f.clock.locale()));
+    f.writeReminders({recordBytes("Tea & cake", 'X', 'Y', "12/05/2001"),
+                      recordBytes("Dentist", 'X', 'O', "12/03/2002")});
+    f.settings.save(keys::Minimize, minimised ? "1" : "0");
+    f.settings.save(keys::NotifyAtStart, setting);
     DBusNotifier notifier(bus.isEmpty()
                               ? std::function<QDBusConnection()>(&QDBusConnection::sessionBus)
                               : [bus] { return QDBusConnection::connectToBus(bus, "x"); });
@@ -166,10 +94,16 @@ void TestStartNoticePoster::start() {
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("^nudgewell: no notification at start: .*" +
                                                 QRegularExpression::escape(warning)));
-    const qint64 took = start.run(notifier);
-    QVERIFY(start.f.started);
-    QVERIFY(start.f.window->isVisible());
-    QCOMPARE(start.f.window->isMinimized(), minimised);
+    // Start-up as the program runs it, and the time the notification took.
+    StartNoticePoster poster(f.services(), notifier);
+    f.start();
+    QElapsedTimer timer;
+    timer.start();
+    poster.post(f.window.get());
+    const qint64 took = timer.elapsed();
+    QVERIFY(f.started);
+    QVERIFY(f.window->isVisible());
+    QCOMPARE(f.window->isMinimized(), minimised);
     QVERIFY2(took < 500, qPrintable(QString::number(took)));
     if (!warning.isEmpty()) {
         QTRY_COMPARE(failed.size(), 1);
@@ -178,10 +112,10 @@ void TestStartNoticePoster::start() {
         return;
     }
     QList<QVariantList> calls;
-    QTRY_COMPARE((calls = notifyCalls()).size(), body.isEmpty() ? 0 : 1);
+    QTRY_COMPARE((calls = mockedCalls(kService, kPath, "Notify")).size(), body.isEmpty() ? 0 : 1);
     if (body.isEmpty()) {
         QTest::qWait(300);
-        QCOMPARE(notifyCalls().size(), 0);
+        QCOMPARE(mockedCalls(kService, kPath, "Notify").size(), 0);
         return;
     }
     const QVariantList& a = calls.first();
@@ -196,16 +130,16 @@ void TestStartNoticePoster::start() {
 
     // The stand-in numbers its notifications from 1; a click on another program's does nothing.
     const auto click = [](uint id) {
-        return mockCall("EmitSignal",
+        return mockCall(kService, kPath, "EmitSignal",
                         {kService, "ActionInvoked", "us", QVariantList{id, "default"}});
     };
     QCOMPARE(click(7).type(), QDBusMessage::ReplyMessage);
     QTest::qWait(200);
-    QVERIFY(start.f.window->isMinimized());
+    QVERIFY(f.window->isMinimized());
     click(1);
-    QTRY_VERIFY(!start.f.window->isMinimized());
-    QVERIFY(start.f.window->isVisible());
-    QVERIFY(QTest::qWaitForWindowActive(start.f.window.get()));
+    QTRY_VERIFY(!f.window->isMinimized());
+    QVERIFY(f.window->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
 }
 
 QTEST_MAIN(TestStartNoticePoster)

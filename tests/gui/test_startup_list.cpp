@@ -6,9 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QToolBar>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -131,26 +128,12 @@ private slots:
         Fixture f;
         StartupForm* form = f.open();
         QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QString("Startup List"));
-        QCOMPARE(form->size(), f.pixels(4380, 5520));
         QCOMPARE(form->pos(), f.window->pos());
-        // Menus and items as name|caption|shortcut|help topic; toolbar keys with their tooltips.
-        QStringList items;
-        for (QAction* menu : form->menuBar()->actions()) {
-            for (QAction* a : QList<QAction*>{menu} + menu->menu()->actions())
-                items << QString("%1|%2|%3|%4")
-                             .arg(a->menu() ? a->menu()->objectName() : a->objectName(), a->text(),
-                                  a->shortcut().toString())
-                             .arg((a->menu() ? static_cast<QObject*>(a->menu()) : a)
-                                      ->property("helpTopic")
-                                      .toInt());
-        }
-        for (QAction* a : form->findChild<QToolBar*>("Toolbar1")->actions())
-            items << (a->isSeparator() ? "-" : a->objectName() + "=" + a->toolTip());
         QCOMPARE(
-            items.join(", "),
-            QString("menufile|&File||206, menudelete|&Delete Old Dates|F9|206, sep1|||0, "
-                    "menuclose|&Close|F12|206, menuhelp|&Help||206, "
+            form->windowTitle() + ": " + menuItems(form->menuBar()) + ", " +
+                toolbarItems(form->findChild<QToolBar*>("Toolbar1")),
+            QString("Startup List: menufile|&File||206, menudelete|&Delete Old Dates|F9|206, "
+                    "sep1|||0, menuclose|&Close|F12|206, menuhelp|&Help||206, "
                     "menuhelp1|Help &Topics||206, "
                     "menuhelp2|&Using the Startup List      F1||206, sep2|||0, "
                     "menuhelp3|&About Nudgewell||206, "

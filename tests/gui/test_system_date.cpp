@@ -1,20 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Setting the computer's date through systemd's time service, against a stand-in of the
-// service (python3-dbusmock's timedated template) on a private bus (dbus-run-session).
+// service (python3-dbusmock's timedated template).
 #include "calendar/calendar_form.h"
+#include "dbus_stand_in.h"
 #include "gui_fixture.h"
 #include "platform/system_date.h"
 
 #include <QCalendarWidget>
-#include <QDBusArgument>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTest>
-
-#include <csignal>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -22,86 +14,34 @@ using namespace nudgewell::test;
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.timedate1");
-
-QDBusMessage mock(const QString& method, const QVariantList& arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, "/org/freedesktop/timedate1",
-                                                       "org.freedesktop.DBus.Mock", method);
-    call.setArguments(arguments);
-    return QDBusConnection(QStringLiteral("mock")).call(call);
-}
-
-// The SetTime calls the stand-in received, each as "microseconds,relative,interactive".
-QStringList setTimeCalls() {
-    const auto calls =
-        mock("GetMethodCalls", {"SetTime"}).arguments().value(0).value<QDBusArgument>();
-    QStringList out;
-    calls.beginArray();
-    while (!calls.atEnd()) {
-        quint64 stamp = 0;
-        QVariantList arguments;
-        calls.beginStructure();
-        calls >> stamp >> arguments;
-        calls.endStructure();
-        QStringList texts;
-        for (const QVariant& argument : arguments)
-            texts << argument.toString();
-        out << texts.join(',');
-    }
-    calls.endArray();
-    return out;
-}
+const QString kPath = QStringLiteral("/org/freedesktop/timedate1");
 
 } // namespace
 
 class TestSystemDate : public QObject {
     Q_OBJECT
 
-    QProcess m_bus;
-    qint64 m_mockPid = 0;
+    std::unique_ptr<StandIn> m_standIn;
 
 private slots:
     void initTestCase() {
-        if (QStandardPaths::findExecutable("dbus-run-session").isEmpty())
-            QSKIP("dbus-run-session is missing (Debian package dbus-daemon; scripts/setup.sh "
-                  "installs it)");
-        // Debian's Python, which has dbusmock, before any other on the path.
-        const QString python = QFile::exists("/usr/bin/python3")
-                                   ? QStringLiteral("/usr/bin/python3")
-                                   : QStandardPaths::findExecutable("python3");
-        if (QProcess::execute(python, {"-c", "import dbusmock"}) != 0)
-            QSKIP("python3 with dbusmock is missing (Debian package python3-dbusmock; "
-                  "scripts/setup.sh installs it)");
+        QVERIFY2(qEnvironmentVariableIsSet("NUDGEWELL_PRIVATE_BUS"), "run it through ctest");
         qputenv("TZ", "UTC"); // the clock's time of day is local
-        m_bus.start("dbus-run-session",
-                    {"--", "sh", "-c",
-                     "echo $DBUS_SESSION_BUS_ADDRESS $$; exec \"$0\" -m dbusmock --session "
-                     "--template timedated",
-                     python});
-        QVERIFY(m_bus.waitForReadyRead(20000) && m_bus.canReadLine());
-        const QStringList line = QString(m_bus.readLine()).split(' ');
-        m_mockPid = line.value(1).toLongLong();
-        const QDBusConnection bus = QDBusConnection::connectToBus(line.value(0), "mock");
-        QTRY_VERIFY_WITH_TIMEOUT(bus.interface()->isServiceRegistered(kService), 20000);
-    }
-    void cleanupTestCase() {
-        QDBusConnection::disconnectFromBus("mock");
-        // dbus-run-session ends its bus once the stand-in has gone.
-        if (m_mockPid > 0)
-            ::kill(pid_t(m_mockPid), SIGTERM);
-        QVERIFY(m_bus.waitForFinished(10000));
+        m_standIn = std::make_unique<StandIn>(QStringList{"--session", "--template", "timedated"});
+        QVERIFY(StandIn::cameUp(kService));
     }
     void init() {
         // A plain SetTime again, and no calls remembered from before.
-        QCOMPARE(mock("AddMethod", {kService, "SetTime", "xbb", "", ""}).type(),
-                 QDBusMessage::ReplyMessage);
-        QCOMPARE(mock("ClearCalls", {}).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(
+            mockCall(kService, kPath, "AddMethod", {kService, "SetTime", "xbb", "", ""}).type(),
+            QDBusMessage::ReplyMessage);
+        QCOMPARE(mockCall(kService, kPath, "ClearCalls", {}).type(), QDBusMessage::ReplyMessage);
     }
 
     void throughTheWindow_data() {
         QTest::addColumn<QString>("refusal"); // "error name|message" the stand-in replies with
         QTest::addColumn<QString>("words");   // the plain words shown before the message
-        QTest::newRow("set") << ""
-                             << "";
+        QTest::newRow("set") << QString() << QString();
         QTest::newRow("network time on")
             << "org.freedesktop.timedate1.AutomaticTimeSyncEnabled|Automatic time "
                "synchronization is enabled"
@@ -127,19 +67,20 @@ private slots:
         if (!refusal.isEmpty()) {
             const QString raise = QString("raise dbus.exceptions.DBusException('%1', name='%2')")
                                       .arg(message, refusal.section('|', 0, 0));
-            QCOMPARE(mock("AddMethod", {kService, "SetTime", "xbb", "", raise}).type(),
+            QCOMPARE(mockCall(kService, kPath, "AddMethod", {kService, "SetTime", "xbb", "", raise})
+                         .type(),
                      QDBusMessage::ReplyMessage);
         }
         WindowFixture f(QDate(2002, 3, 20)); // its fakes, not its main window; answers Yes
-        TimedateSystemDate systemDate([] { return QDBusConnection("mock"); });
-        CalendarForm form(Services{f.clock, f.settings, f.messages, f.help, f.files, f.printer,
-                                   f.clipboard, systemDate, f.dir.path()},
-                          nullptr);
+        TimedateSystemDate systemDate(&QDBusConnection::sessionBus);
+        CalendarForm form(f.services(nullptr, &systemDate), nullptr);
         auto* calendar = form.findChild<QCalendarWidget*>("Calendar1");
         calendar->setSelectedDate(QDate(2002, 3, 4));
         form.menuchange_Click();
         // The picked date with the clock's time of day, in microseconds since 1970 (UTC).
-        QCOMPARE(setTimeCalls(), QStringList{"1015237815000000,false,true"});
+        const QList<QVariantList> calls = mockedCalls(kService, kPath, "SetTime");
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0], QVariantList({qlonglong(1015237815000000), false, true}));
         QCOMPARE(f.messages.shown.value(1),
                  words.isEmpty() ? QString()
                                  : "Nudgewell: The computer's date was not changed.\n" + words +

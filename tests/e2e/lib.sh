@@ -1,0 +1,57 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the end-to-end scripts: a work folder, Xvfb on a free display, the program run
+# with nothing of the user's, and clean-up of whatever was started.
+set -euo pipefail
+
+work=$(mktemp -d)
+xvfb_pid=
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Xvfb picks a free display and tells us its number.
+exec 3<> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+display=":$(head -n1 "$work/display")"
+[ "$display" != ":" ] || fail "Xvfb did not start"
+mkdir -p "$work/home/config" "$work/runtime"
+chmod 700 "$work/runtime"
+
+# run FOLDER LOG &: the program in FOLDER; $! is its own process id.
+run() {
+    cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
+        XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
+        QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
+}
+# windows_of PID [--sync]: the visible main windows of that process.
+windows_of() {
+    DISPLAY=$display timeout 20 xdotool search --all ${2:-} --onlyvisible --pid "$1" \
+        --name '^Nudgewell$' 2>/dev/null || true
+}
+window_of() { windows_of "$1" --sync | head -n1; }
+# end_by_f12 PID WINDOW LOG: presses F12 until the program ends (the window may be mapped a
+# moment before it takes keys), and checks it ended well.
+end_by_f12() {
+    for _ in 1 2 3 4 5; do
+        DISPLAY=$display xdotool windowactivate --sync "$2" 2>/dev/null || true
+        DISPLAY=$display xdotool windowfocus --sync "$2" 2>/dev/null || true
+        DISPLAY=$display xdotool key --window "$2" F12 2>/dev/null || true
+        for _ in $(seq 30); do
+            kill -0 "$1" 2>/dev/null || break 2
+            sleep 0.1
+        done
+    done
+    kill -0 "$1" 2>/dev/null && fail "F12 did not end the program"
+    wait "$1" || fail "the program exited with status $?: $(tail -n 20 "$3")"
+}
