@@ -16,11 +16,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+source scripts/xvfb.sh
+start_xvfb "$work" 1024x768x24
+pids+=("$xvfb_pid")
+export DISPLAY=$display
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1

@@ -14,16 +14,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-# Xvfb picks a free display and tells us its number.
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-display=":$(head -n1 "$work/display")"
-[ "$display" != ":" ] || fail "Xvfb did not start"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+start_xvfb "$work" || fail "Xvfb did not start"
 mkdir -p "$work/home/config" "$work/runtime"
 chmod 700 "$work/runtime"
 

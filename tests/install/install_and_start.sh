@@ -81,15 +81,8 @@ status=0
 [ -z "$(find "$home" "$work/elsewhere" -mindepth 1)" ] || fail "the terminal answers left files behind"
 
 # --- The program, started as the desktop entry says.
-exec 3<>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-display=":$(head -n1 "$work/display")"
-[ "$display" != ":" ] || fail "Xvfb did not start"
+source "$here/../../scripts/xvfb.sh"
+start_xvfb "$work" || fail "Xvfb did not start"
 
 # Each start has a session bus of its own, as in a desktop session.
 start() { # entry file, then more environment

@@ -1,0 +1,16 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the scripts that run the real program on a screen of its own.
+
+# start_xvfb FOLDER [SCREEN]: Xvfb on a display nobody uses, which it picks and tells through a
+# file in FOLDER. Sets $display and $xvfb_pid; fails when Xvfb does not come up.
+start_xvfb() {
+    exec 3<>"$1/display"
+    Xvfb -displayfd 3 -screen 0 "${2:-1280x1024x24}" -nolisten tcp >"$1/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [ -s "$1/display" ] && break
+        sleep 0.1
+    done
+    display=":$(head -n1 "$1/display")"
+    [ "$display" != ":" ]
+}
