@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/codepage.h"
 
+#include <array>
+
 namespace nudgewell {
 
 namespace {
@@ -25,13 +27,23 @@ int encode(char16_t u) {
 
 } // namespace
 
+// Every byte's character, for decoding without a branch per byte.
+constexpr std::array<char16_t, 256> kDecode = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
+    return table;
+}();
+
+QChar* putCp1252(QChar* out, const char* bytes, qsizetype length) {
+    for (qsizetype i = 0; i < length; ++i)
+        out[i] = QChar(kDecode[static_cast<unsigned char>(bytes[i])]);
+    return out + length;
+}
+
 QString fromCp1252(const char* bytes, qsizetype length) {
     QString out(length, Qt::Uninitialized);
-    QChar* dst = out.data();
-    for (qsizetype i = 0; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
-    }
+    putCp1252(out.data(), bytes, length);
     return out;
 }
 

@@ -45,4 +45,14 @@ QDate ParseStoredDate(QStringView text, const QLocale& locale);
 QDate ParseStoredDate(QStringView text, DateOrder regionalOrder);
 QDate ParseStoredDate(QLatin1StringView text, DateOrder regionalOrder);
 
+// The same reading as year, month and day, for a loop over many records: a QDate costs a
+// calendar conversion to build and another to take apart.
+struct DateParts {
+    int year = 0; // 0: no date
+    int month = 0;
+    int day = 0;
+    bool isValid() const { return year != 0; }
+};
+DateParts ParseStoredDateParts(QLatin1StringView text, DateOrder regionalOrder);
+
 } // namespace nudgewell
