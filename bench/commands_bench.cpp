@@ -528,19 +528,42 @@ void runAll(Commands& commands, int runs, int printRuns) {
 int memoryMode(int records) {
     Folder folder(records);
     Commands commands(folder);
-    runAll(commands, 1, 1);
-    std::printf("%ld\n", peakKb());
+    // Which command raised the peak, on standard error.
+    const auto phase = [](const char* name) {
+        std::fprintf(stderr, "VmHWM after %-24s %8ld kB\n", name, peakKb());
+    };
+    commands.startUp(0);
+    phase("start-up");
+    commands.views(0);
+    phase("views");
+    commands.edits(0);
+    phase("New, Edit, Save, Cancel");
+    commands.deleteMiddle();
+    phase("Delete");
+    commands.purge();
+    phase("purge");
+    commands.options(0);
+    phase("Options");
+    commands.startupList();
+    phase("Startup List");
+    const long beforePrinting = peakKb();
+    commands.print();
+    std::printf("%ld %ld\n", beforePrinting, peakKb());
     return 0;
 }
 
-long peakOf(const QString& self, int records) {
+// VmHWM in kB of a process that ran every command once on `records`: before printing and
+// after it.
+std::pair<long, long> peakOf(const QString& self, int records) {
     QProcess process;
     process.start(self, {QStringLiteral("--memory"), QString::number(records)});
     if (!process.waitForFinished(600000) || process.exitCode() != 0)
         die(QStringLiteral("the memory run on %1 records failed: %2")
                 .arg(records)
                 .arg(QString::fromLocal8Bit(process.readAllStandardError())));
-    return process.readAllStandardOutput().trimmed().toLong();
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    check(fields.size() == 2, QStringLiteral("the memory run printed no figures"));
+    return {fields[0].toLong(), fields[1].toLong()};
 }
 
 } // namespace
@@ -596,11 +619,14 @@ int main(int argc, char* argv[]) {
         std::printf("printout at %d records: %s\n", size, qPrintable(printouts[size]));
 
     const QString self = QApplication::applicationFilePath();
-    const long empty = peakOf(self, 0);
-    std::printf("\npeak memory (VmHWM) after every command once\nempty file %10ld kB\n", empty);
+    const auto [empty, emptyPrinted] = peakOf(self, 0);
+    std::printf("\npeak memory (VmHWM, kB) of a process that ran every command once\n");
+    std::printf("%14s %22s %22s\n", "records", "commands 1-5", "and printing");
+    std::printf("%14s %22ld %22ld\n", "empty file", empty, emptyPrinted);
     for (int size : sizes) {
-        const long peak = peakOf(self, size);
-        std::printf("%6d records %7ld kB  (+%.1f MB)\n", size, peak, (peak - empty) / 1024.0);
+        const auto [peak, printed] = peakOf(self, size);
+        std::printf("%14d %12ld (+%5.1f MB) %12ld (+%5.1f MB)\n", size, peak,
+                    (peak - empty) / 1024.0, printed, (printed - emptyPrinted) / 1024.0);
     }
     return 0;
 }
