@@ -38,7 +38,10 @@ qsizetype unquotedIndex(const QString& format, QChar c) {
 }
 
 QString twoDigits(int n) {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    if (n < 0 || n > 99)
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    const QChar digits[2] = {QChar(u'0' + n / 10), QChar(u'0' + n % 10)};
+    return QString(digits, 2);
 }
 
 int runLength(const QString& s, qsizetype at, QChar c) {
@@ -60,11 +63,15 @@ DateOrder regionalDateOrder(const QLocale& locale) {
 }
 
 QString Format(const QDate& date, const QString& pattern, const QLocale& locale) {
-    return Format(QDateTime(date, QTime(0, 0)), pattern, locale);
+    return Format(date, QTime(0, 0), pattern, locale);
 }
 
 QString Format(const QDateTime& moment, const QString& pattern, const QLocale& locale) {
-    const QDate date = moment.date();
+    return Format(moment.date(), moment.time(), pattern, locale);
+}
+
+QString Format(const QDate& date, const QTime& time, const QString& pattern,
+               const QLocale& locale) {
     const QString named = pattern.trimmed().toLower();
     if (named == QLatin1String("short date"))
         return locale.toString(date, QLocale::ShortFormat);
@@ -76,7 +83,6 @@ QString Format(const QDateTime& moment, const QString& pattern, const QLocale& l
                                               : QStringLiteral("MMM d, yyyy"));
     }
 
-    const QTime time = moment.time();
     const bool twelveHour = pattern.contains(QLatin1String("am/pm"), Qt::CaseInsensitive);
     QString out;
     out.reserve(pattern.size() + 8);
