@@ -189,6 +189,15 @@ struct Found {
     int storedYear;
 };
 
+// QDate::dayOfWeek (1 = Monday) without building a QDate: Sakamoto's rule for the Gregorian
+// calendar, which QDate follows for every year a stored date can hold.
+int weekdayOf(const DateParts& date) {
+    static constexpr int kOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    const int y = date.year - (date.month < 3);
+    const int sunday0 = (y + y / 4 - y / 100 + y / 400 + kOffset[date.month - 1] + date.day) % 7;
+    return sunday0 == 0 ? 7 : sunday0;
+}
+
 // The days of the window by what a reminder is matched on, so that each record looks up its
 // days instead of comparing itself with every day.
 class WindowIndex {
@@ -208,7 +217,7 @@ public:
                     Found found) const {
         switch (frequencyCode) {
         case 'W':
-            for (int d : m_byWeekday[QDate(stored.year, stored.month, stored.day).dayOfWeek()])
+            for (int d : m_byWeekday[weekdayOf(stored)])
                 found(d);
             break;
         case 'M':
