@@ -14,7 +14,8 @@ packages=(
     python3-icalendar python3-dateutil
 )
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
-    packages+=(hyperfine remind time)
+    # perf and valgrind (callgrind) find where the time goes.
+    packages+=(hyperfine remind time linux-perf valgrind)
 fi
 
 missing=()
