@@ -19,7 +19,8 @@ if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then
     packages+=(faketime openbox imagemagick)
 fi
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
-    packages+=(hyperfine remind time)
+    # perf and valgrind (callgrind) find where the time goes.
+    packages+=(hyperfine remind time linux-perf valgrind)
 fi
 
 missing=()

@@ -200,27 +200,31 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
     const ViewContext context = ViewContext::make(
         clock.today(), DateOrderFromSetting(settings.get(keys::CalendarFormat), clock.locale()),
         clock.locale());
-    const std::vector<ListLine> lines =
-        options->all
-            ? buildAllLines(records, context)
-            : buildUpcomingLines(
-                  records, context,
-                  options->days.value_or(daysCheckedOrDefault(settings.get(keys::DaysChecked))));
+    const int days = options->days.value_or(daysCheckedOrDefault(settings.get(keys::DaysChecked)));
 
-    // Written in slices: one UTF-8 copy of a whole large list would only add to its memory.
-    constexpr qsizetype kSlice = 64 * 1024;
-    QByteArray text;
+    // Converted and written in slices: one UTF-8 copy of a whole large list would only add to
+    // its memory. The upcoming lines are not even kept: each is built where the last one was.
+    constexpr qsizetype kSlice = 32 * 1024;
+    QString text;
     text.reserve(kSlice + 1024);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text += lines[i].text.toUtf8();
-        text += '\n';
-        if (text.size() >= kSlice || i + 1 == lines.size()) {
-            if (!writeAll(out, text))
-                return failedWrite(out, err);
+    bool written = true;
+    const auto take = [&](const QString& line) {
+        text += line;
+        text += u'\n';
+        if (text.size() >= kSlice && written) {
+            written = writeAll(out, text.toUtf8());
             text.resize(0);
         }
+    };
+    if (options->all) {
+        for (const ListLine& line : buildAllLines(records, context))
+            take(line.text);
+    } else {
+        forEachUpcomingLine(records, context, days, [&](const QString& line, int) { take(line); });
     }
-    return 0;
+    if (written && !text.isEmpty())
+        written = writeAll(out, text.toUtf8());
+    return written ? 0 : failedWrite(out, err);
 }
 
 } // namespace nudgewell

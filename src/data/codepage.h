@@ -8,6 +8,9 @@ namespace nudgewell {
 
 // The record files hold 8-bit Windows-1252 text, one byte per character.
 QString fromCp1252(const char* bytes, qsizetype length);
+// Decodes into `out`, which has room for `length` characters; returns the end. A line built
+// from several fields then needs no copy of each.
+QChar* putCp1252(QChar* out, const char* bytes, qsizetype length);
 inline QString fromCp1252(const QByteArray& bytes) {
     return fromCp1252(bytes.constData(), bytes.size());
 }

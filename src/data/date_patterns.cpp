@@ -38,7 +38,10 @@ qsizetype unquotedIndex(const QString& format, QChar c) {
 }
 
 QString twoDigits(int n) {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    if (n < 0 || n > 99)
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    const QChar digits[2] = {QChar(u'0' + n / 10), QChar(u'0' + n % 10)};
+    return QString(digits, 2);
 }
 
 int runLength(const QString& s, qsizetype at, QChar c) {
@@ -60,11 +63,15 @@ DateOrder regionalDateOrder(const QLocale& locale) {
 }
 
 QString Format(const QDate& date, const QString& pattern, const QLocale& locale) {
-    return Format(QDateTime(date, QTime(0, 0)), pattern, locale);
+    return Format(date, QTime(0, 0), pattern, locale);
 }
 
 QString Format(const QDateTime& moment, const QString& pattern, const QLocale& locale) {
-    const QDate date = moment.date();
+    return Format(moment.date(), moment.time(), pattern, locale);
+}
+
+QString Format(const QDate& date, const QTime& time, const QString& pattern,
+               const QLocale& locale) {
     const QString named = pattern.trimmed().toLower();
     if (named == QLatin1String("short date"))
         return locale.toString(date, QLocale::ShortFormat);
@@ -76,7 +83,6 @@ QString Format(const QDateTime& moment, const QString& pattern, const QLocale& l
                                               : QStringLiteral("MMM d, yyyy"));
     }
 
-    const QTime time = moment.time();
     const bool twelveHour = pattern.contains(QLatin1String("am/pm"), Qt::CaseInsensitive);
     QString out;
     out.reserve(pattern.size() + 8);
@@ -161,14 +167,35 @@ namespace {
 
 // Works on the record's own bytes as well as on text, so that a view of 32,767 records does
 // not decode every date first.
-template <typename View> QDate parseDate(View text, DateOrder regionalOrder) {
+// QDate::isValid for the years a stored date can hold (100 to 9999), without its calendar
+// lookup.
+bool isValidDate(int year, int month, int day) {
+    static constexpr int kDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month] + (month == 2 && leap);
+}
+
+DateParts partsInOrder(int first, int second, int year, DateOrder regionalOrder) {
+    const bool dayFirst = regionalOrder == DateOrder::DayFirst;
+    const int month = dayFirst ? second : first;
+    const int day = dayFirst ? first : second;
+    if (isValidDate(year, month, day))
+        return {year, month, day};
+    if (isValidDate(year, day, month))
+        return {year, day, month};
+    return {};
+}
+
+template <typename View> DateParts parseDate(View text, DateOrder regionalOrder) {
     int numbers[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
     int field = 0;
     const View t = text.trimmed();
     for (qsizetype i = 0; i < t.size(); ++i) {
         const QChar c(t[i]);
-        if (c.isDigit() && c.unicode() < 128) {
+        if (c.unicode() >= '0' && c.unicode() <= '9') {
             if (digits[field] == 4)
                 return {};
             numbers[field] = numbers[field] * 10 + (c.unicode() - '0');
@@ -187,20 +214,44 @@ template <typename View> QDate parseDate(View text, DateOrder regionalOrder) {
         year += year < 30 ? 2000 : 1900; // two-digit years fall in 1930..2029
     else if (year < 100)
         return {};
-    const bool dayFirst = regionalOrder == DateOrder::DayFirst;
-    const QDate first(year, dayFirst ? numbers[1] : numbers[0], dayFirst ? numbers[0] : numbers[1]);
-    if (first.isValid())
-        return first;
-    return QDate(year, dayFirst ? numbers[0] : numbers[1], dayFirst ? numbers[1] : numbers[0]);
+    return partsInOrder(numbers[0], numbers[1], year, regionalOrder);
+}
+
+QDate toDate(const DateParts& parts) {
+    return parts.isValid() ? QDate(parts.year, parts.month, parts.day) : QDate();
 }
 
 } // namespace
 
 QDate ParseStoredDate(QStringView text, DateOrder regionalOrder) {
-    return parseDate(text, regionalOrder);
+    return toDate(parseDate(text, regionalOrder));
 }
 
 QDate ParseStoredDate(QLatin1StringView text, DateOrder regionalOrder) {
+    return toDate(ParseStoredDateParts(text, regionalOrder));
+}
+
+DateParts ParseStoredDateParts(QLatin1StringView text, DateOrder regionalOrder) {
+    // The form the program writes, "nn/nn/nnnn", read at once.
+    if (text.size() == 10 && text[2] == QLatin1Char('/') && text[5] == QLatin1Char('/')) {
+        const char* c = text.data();
+        int value[8];
+        bool digits = true;
+        for (int i = 0, at = 0; i < 10; ++i) {
+            if (i == 2 || i == 5)
+                continue;
+            value[at] = c[i] - '0';
+            digits &= value[at] >= 0 && value[at] <= 9;
+            ++at;
+        }
+        if (digits) {
+            const int year = value[4] * 1000 + value[5] * 100 + value[6] * 10 + value[7];
+            if (year < 100)
+                return {};
+            return partsInOrder(value[0] * 10 + value[1], value[2] * 10 + value[3], year,
+                                regionalOrder);
+        }
+    }
     return parseDate(text, regionalOrder);
 }
 

@@ -34,6 +34,8 @@ DateOrder regionalDateOrder(const QLocale& locale);
 // am/pm, and the whole-pattern names "short date", "medium date" and "long date".
 QString Format(const QDateTime& moment, const QString& pattern, const QLocale& locale);
 QString Format(const QDate& date, const QString& pattern, const QLocale& locale);
+// The same for a date and a time of day apart: a QDateTime costs a time-zone conversion.
+QString Format(const QDate& date, const QTime& time, const QString& pattern, const QLocale& locale);
 
 // Hours, minutes and seconds, with AM/PM on a 12-hour locale, and no time zone.
 QString longTimeText(const QTime& time, const QLocale& locale);
@@ -44,5 +46,15 @@ QString longTimeText(const QTime& time, const QLocale& locale);
 QDate ParseStoredDate(QStringView text, const QLocale& locale);
 QDate ParseStoredDate(QStringView text, DateOrder regionalOrder);
 QDate ParseStoredDate(QLatin1StringView text, DateOrder regionalOrder);
+
+// The same reading as year, month and day, for a loop over many records: a QDate costs a
+// calendar conversion to build and another to take apart.
+struct DateParts {
+    int year = 0; // 0: no date
+    int month = 0;
+    int day = 0;
+    bool isValid() const { return year != 0; }
+};
+DateParts ParseStoredDateParts(QLatin1StringView text, DateOrder regionalOrder);
 
 } // namespace nudgewell

@@ -32,26 +32,33 @@ QString PrintLine(const ListLine& line, const ReminderRecord& record) {
     return out;
 }
 
+namespace {
+
+QStringList printedLines(std::vector<ListLine> lines, std::span<const ReminderRecord> records) {
+    QStringList out;
+    out.reserve(qsizetype(lines.size()));
+    for (ListLine& line : lines) {
+        out << PrintLine(line, records[line.record - 1]);
+        // Each screen line goes as its printed line comes, in the memory it leaves: both
+        // lists of 32,767 lines at once would take twice as much.
+        line.text = QString();
+    }
+    return out;
+}
+
+} // namespace
+
 QStringList printedAllLines(std::span<const ReminderRecord> records, const ViewContext& context) {
     std::vector<ListLine> lines = buildAllLines(records, context);
     // The screen sorts its lines; paper keeps the order of the file.
     std::sort(lines.begin(), lines.end(),
               [](const ListLine& a, const ListLine& b) { return a.record < b.record; });
-    QStringList out;
-    out.reserve(qsizetype(lines.size()));
-    for (const ListLine& line : lines)
-        out << PrintLine(line, records[line.record - 1]);
-    return out;
+    return printedLines(std::move(lines), records);
 }
 
 QStringList printedUpcomingLines(std::span<const ReminderRecord> records,
                                  const ViewContext& context) {
-    const std::vector<ListLine> lines = buildUpcomingLines(records, context, kPrintedDays);
-    QStringList out;
-    out.reserve(qsizetype(lines.size()));
-    for (const ListLine& line : lines)
-        out << PrintLine(line, records[line.record - 1]);
-    return out;
+    return printedLines(buildUpcomingLines(records, context, kPrintedDays), records);
 }
 
 std::vector<PrintedPage> layOutPrintout(const QStringList& heading, const QStringList& lines,

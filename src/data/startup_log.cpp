@@ -61,9 +61,9 @@ QString StartupListLine(const QByteArray& record, int number, StartupDateColumn 
     if (column == StartupDateColumn::Reformatted)
         dateColumn =
             date.isValid() ? Format(date, QStringLiteral("mm/dd/yy"), locale) : dateText.trimmed();
-    const QString timeColumn = time.isValid() ? Format(QDateTime(QDate(2000, 1, 1), time),
-                                                       QStringLiteral("hh:nn am/pm"), locale)
-                                              : timeText.trimmed();
+    const QString timeColumn =
+        time.isValid() ? Format(QDate(2000, 1, 1), time, QStringLiteral("hh:nn am/pm"), locale)
+                       : timeText.trimmed();
     const QString weekday =
         date.isValid() ? Format(date, QStringLiteral("dddd"), locale) : QString();
     return QLatin1Char(' ') + dateColumn + QLatin1String("    ") + timeColumn +

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/view_lines.h"
 
+#include "data/codepage.h"
+
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 namespace nudgewell {
 
@@ -20,35 +23,59 @@ struct Day {
         date.getDate(&year, &month, &day);
         weekday = date.dayOfWeek();
     }
+    explicit Day(const DateParts& parts)
+        : year(parts.year), month(parts.month), day(parts.day),
+          weekday(QDate(year, month, day).dayOfWeek()) {}
 };
-
-// Whether a reminder with this code and stored date falls on `day`.
-bool OccursOn(char frequencyCode, const Day& stored, const Day& day) {
-    switch (frequencyCode) {
-    case 'W':
-        return stored.weekday == day.weekday;
-    case 'Y':
-        return stored.month == day.month && stored.day == day.day;
-    case 'O': // the century is not compared
-        return stored.month == day.month && stored.day == day.day &&
-               stored.year % 100 == day.year % 100;
-    case 'M':
-        return stored.day == day.day;
-    default:
-        return false;
-    }
-}
 
 void appendTwoDigits(QString& out, int n) {
     out += QChar(u'0' + (n / 10) % 10);
     out += QChar(u'0' + n % 10);
 }
 
+// A record is nothing but its 70 bytes (the file reader maps them as records), so its text
+// can be decoded straight into a line.
+static_assert(std::is_standard_layout_v<ReminderRecord> &&
+              sizeof(ReminderRecord) == ReminderRecord::Size);
+const char* textBytes(const ReminderRecord& record) {
+    return reinterpret_cast<const char*>(&record);
+}
+
+// " ... N years" (YearsSuffix) into `out`; returns its length.
+constexpr int kYearsLength = 24;
+int writeYears(char16_t* out, int years) {
+    char16_t* at = out;
+    for (char16_t c : u" ... ")
+        if (c)
+            *at++ = c;
+    if (years < 0)
+        *at++ = u'-';
+    unsigned rest = years < 0 ? 0u - unsigned(years) : unsigned(years);
+    char16_t digits[10];
+    int count = 0;
+    do {
+        digits[count++] = char16_t(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest > 0);
+    while (count > 0)
+        *at++ = digits[--count];
+    for (char16_t c : u" years")
+        if (c)
+            *at++ = c;
+    return int(at - out);
+}
+
+QChar* put(QChar* at, QStringView text) {
+    std::copy(text.begin(), text.end(), at);
+    return at + text.size();
+}
+
 // Builds the lines of one view: the locale's weekday names are looked up once, and each line
 // is written into a single allocation.
 class LineWriter {
 public:
-    explicit LineWriter(const ViewContext& context) : m_context(context) {
+    explicit LineWriter(const ViewContext& context)
+        : m_context(context), m_todayYear(context.today.year()) {
         for (int weekday = 1; weekday <= 7; ++weekday)
             m_weekdays[weekday] = context.locale.dayName(weekday, QLocale::ShortFormat);
     }
@@ -68,25 +95,35 @@ public:
         return out;
     }
 
-    // The prefix, then the frequency word, the 55 stored characters and the years.
-    QString ViewLine(QStringView prefix, const ReminderRecord& record, const QDate& stored) const {
-        const QString word = FrequencyWord(record.frequencyCode());
-        const QString suffix = stored.isValid() ? YearsSuffix(record.yearsFlag(),
-                                                              m_context.today.year(), stored.year())
-                                                : QString();
+    // The prefix, then the frequency word, the 55 stored characters and, for a record that
+    // shows them, " ... N years" (YearsSuffix). `storedYear` is 0 for an unreadable date.
+    QString ViewLine(QStringView prefix, const ReminderRecord& record, int storedYear) const {
         QString out;
-        out.reserve(prefix.size() + word.size() + ReminderRecord::TextLength + suffix.size() + 2);
-        out += prefix;
-        out += u'\t';
-        out += word;
-        out += u'\t';
-        out += record.text();
-        out += suffix;
+        write(out, prefix, record, storedYear);
         return out;
+    }
+
+    // The same line into `out`, whose memory is reused when it is not shared.
+    void write(QString& out, QStringView prefix, const ReminderRecord& record,
+               int storedYear) const {
+        const QString word = FrequencyWord(record.frequencyCode());
+        char16_t years[kYearsLength];
+        const qsizetype yearsLength = storedYear != 0 && record.yearsFlag() == ShowYears
+                                          ? writeYears(years, m_todayYear - storedYear)
+                                          : 0;
+        const QStringView suffix(years, yearsLength);
+        out.resize(prefix.size() + word.size() + ReminderRecord::TextLength + 2 + suffix.size());
+        QChar* at = put(out.data(), prefix);
+        *at++ = u'\t';
+        at = put(at, word);
+        *at++ = u'\t';
+        at = putCp1252(at, textBytes(record), ReminderRecord::TextLength);
+        put(at, suffix);
     }
 
 private:
     const ViewContext& m_context;
+    int m_todayYear;
     std::array<QString, 8> m_weekdays; // by QDate::dayOfWeek(); [0] for no date
 };
 
@@ -124,16 +161,16 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
     lines.reserve(records.size());
     for (int i = 0; i < int(records.size()); ++i) {
         const ReminderRecord& record = records[i];
-        const QDate stored = ParseStoredDate(record.dateBytes(), context.regionalOrder);
+        const DateParts stored = ParseStoredDateParts(record.dateBytes(), context.regionalOrder);
         if (stored.isValid()) {
-            lines.push_back({writer.ViewLine(writer.prefix(Day(stored)), record, stored), i + 1});
+            const Day day(stored);
+            lines.push_back({writer.ViewLine(writer.prefix(day), record, day.year), i + 1});
         } else {
             // An unreadable date is shown as stored, with no weekday.
             QString date = record.dateText();
             while (date.endsWith(QLatin1Char(' ')))
                 date.chop(1);
-            lines.push_back(
-                {writer.ViewLine(date + QStringLiteral("      "), record, stored), i + 1});
+            lines.push_back({writer.ViewLine(date + QStringLiteral("      "), record, 0), i + 1});
         }
     }
     // Folded while comparing, which gives the order of folded copies without the copies: they
@@ -149,7 +186,63 @@ namespace {
 
 struct Found {
     int index; // 0-based
-    QDate stored;
+    int storedYear;
+};
+
+// QDate::dayOfWeek (1 = Monday) without building a QDate: Sakamoto's rule for the Gregorian
+// calendar, which QDate follows for every year a stored date can hold.
+int weekdayOf(const DateParts& date) {
+    static constexpr int kOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    const int y = date.year - (date.month < 3);
+    const int sunday0 = (y + y / 4 - y / 100 + y / 400 + kOffset[date.month - 1] + date.day) % 7;
+    return sunday0 == 0 ? 7 : sunday0;
+}
+
+// The days of the window by what a reminder is matched on, so that each record looks up its
+// days instead of comparing itself with every day.
+class WindowIndex {
+public:
+    explicit WindowIndex(const std::vector<Day>& window) {
+        for (int d = 0; d < int(window.size()); ++d) {
+            const Day& day = window[d];
+            m_byWeekday[day.weekday].push_back(d);
+            m_byDayOfMonth[day.day].push_back(d);
+            m_byMonthDay[day.month][day.day].push_back(d);
+        }
+    }
+
+    // Calls found(d) for each day d of the window, in order, on which the reminder falls.
+    template <typename Found>
+    void forEachDay(char frequencyCode, const DateParts& stored, const std::vector<Day>& window,
+                    Found found) const {
+        switch (frequencyCode) {
+        case 'W':
+            for (int d : m_byWeekday[weekdayOf(stored)])
+                found(d);
+            break;
+        case 'M':
+            for (int d : m_byDayOfMonth[stored.day])
+                found(d);
+            break;
+        case 'Y':
+            for (int d : m_byMonthDay[stored.month][stored.day])
+                found(d);
+            break;
+        case 'O': // the century is not compared
+            for (int d : m_byMonthDay[stored.month][stored.day]) {
+                if (window[d].year % 100 == stored.year % 100)
+                    found(d);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+private:
+    std::array<std::vector<int>, 8> m_byWeekday;
+    std::array<std::vector<int>, 32> m_byDayOfMonth;
+    std::array<std::array<std::vector<int>, 32>, 13> m_byMonthDay;
 };
 
 // The occurrences of the window today .. today + days, one bucket per day in file order, from
@@ -158,21 +251,21 @@ std::vector<std::vector<Found>> findByDay(std::span<const ReminderRecord> record
                                           const ViewContext& context, int days,
                                           std::vector<Day>* window) {
     days = std::clamp(days, 0, 366);
-    for (int d = 0; d <= days; ++d)
+    for (int d = 0; d <= days && context.today.isValid(); ++d)
         window->emplace_back(context.today.addDays(d));
     std::vector<std::vector<Found>> byDay(window->size());
+    const WindowIndex index(*window);
     for (int i = 0; i < int(records.size()) && context.today.isValid(); ++i) {
         const char code = records[i].frequencyCode();
         if (code != 'O' && code != 'W' && code != 'M' && code != 'Y')
             continue;
-        const QDate stored = ParseStoredDate(records[i].dateBytes(), context.regionalOrder);
+        const DateParts stored =
+            ParseStoredDateParts(records[i].dateBytes(), context.regionalOrder);
         if (!stored.isValid())
             continue;
-        const Day storedDay(stored);
-        for (int d = 0; d < int(window->size()); ++d) {
-            if (OccursOn(code, storedDay, (*window)[d]))
-                byDay[d].push_back({i, stored});
-        }
+        index.forEachDay(code, stored, *window, [&](int d) {
+            byDay[d].push_back({i, stored.year});
+        });
     }
     return byDay;
 }
@@ -196,9 +289,24 @@ std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records
     for (int d = 0; d < int(window.size()); ++d) {
         const QString prefix = writer.prefix(window[d]);
         for (const Found& o : byDay[d])
-            lines.push_back({writer.ViewLine(prefix, records[o.index], o.stored), o.index + 1});
+            lines.push_back({writer.ViewLine(prefix, records[o.index], o.storedYear), o.index + 1});
     }
     return lines;
+}
+
+void forEachUpcomingLine(std::span<const ReminderRecord> records, const ViewContext& context,
+                         int days, const std::function<void(const QString&, int)>& take) {
+    const LineWriter writer(context);
+    std::vector<Day> window;
+    const auto byDay = findByDay(records, context, days, &window);
+    QString line;
+    for (int d = 0; d < int(window.size()); ++d) {
+        const QString prefix = writer.prefix(window[d]);
+        for (const Found& o : byDay[d]) {
+            writer.write(line, prefix, records[o.index], o.storedYear);
+            take(line, o.index + 1);
+        }
+    }
 }
 
 std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,

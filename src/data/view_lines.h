@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -45,6 +46,11 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
 // The occurrences from today to today + days, by day, then in file order.
 std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days);
+// The same lines one at a time, each written into the same string, for a caller that only
+// passes them on: a list of them all would be memory to touch and free. `take` gets the line
+// and its record.
+void forEachUpcomingLine(std::span<const ReminderRecord> records, const ViewContext& context,
+                         int days, const std::function<void(const QString&, int)>& take);
 // The same occurrences as the upcoming lines, in the same order, without their text.
 std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
                                             const ViewContext& context, int days);

@@ -97,6 +97,7 @@ private:
     std::vector<ReminderRecord> readRecords();
     ViewContext viewContext() const;
     // Fills one list, shows it or its empty label, and selects its first line.
+    void releaseLines();
     void showLines(View view, std::vector<ListLine> lines);
     void openEditor(const QDate& date);
     void closeEditor();

@@ -22,6 +22,9 @@ bool printPages(Printer& printer, const QStringList& heading, const QStringList&
         }
         for (const PlacedLine& line : pages[i])
             printer.printLine(line.left, line.top, line.text);
+        // A long printout takes seconds: let the windows repaint meanwhile, but take no input
+        // that could change what is being printed.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     if (!printer.end(error)) {
         printer.abort();

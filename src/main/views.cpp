@@ -203,12 +203,21 @@ void MainWindow::showLines(View view, std::vector<ListLine> lines) {
     focusView();
 }
 
+void MainWindow::releaseLines() {
+    // A list of 32,767 lines holds megabytes: the old lines go before the new ones are built,
+    // and the hidden list keeps none, as showing it always builds it anew.
+    m_upcomingModel->setLines({});
+    m_allModel->setLines({});
+}
+
 void MainWindow::BuildAllView() {
+    releaseLines();
     showLines(View::All, buildAllLines(readRecords(), viewContext()));
     setWindowTitle(tr("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
 }
 
 void MainWindow::BuildUpcomingView() {
+    releaseLines();
     showLines(View::Upcoming, buildUpcomingLines(readRecords(), viewContext(),
                                                  daysCheckedOrDefault(m_daysChecked)));
 }

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QHash>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QToolBar>
@@ -115,9 +116,35 @@ void StartupForm::fillList(StartupDateColumn column) {
         reportFailure(tr("The startup list cannot be read.\n%1").arg(error));
     m_startuplist->clear();
     m_startuplist->addItems(lines);
+    fitRows();
     if (!lines.isEmpty())
         m_startuplist->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     m_startuplist->setFocus();
+}
+
+void StartupForm::fitRows() {
+    // Laying out thousands of lines to measure each took longer than everything else the
+    // window does on opening. Lines differ in size only by their digits and words, so one line
+    // of each shape is measured and the others take its size.
+    QStyleOptionViewItem option;
+    option.initFrom(m_startuplist);
+    option.font = m_startuplist->font();
+    option.textElideMode = Qt::ElideNone;
+    const QAbstractItemModel* model = m_startuplist->model();
+    QHash<QString, QSize> sizes;
+    for (int row = 0; row < m_startuplist->count(); ++row) {
+        QListWidgetItem* item = m_startuplist->item(row);
+        QString shape = item->text();
+        for (QChar& c : shape) {
+            if (c.isDigit())
+                c = u'0';
+        }
+        auto known = sizes.find(shape);
+        if (known == sizes.end())
+            known = sizes.insert(
+                shape, m_startuplist->itemDelegate()->sizeHint(option, model->index(row, 0)));
+        item->setSizeHint(*known);
+    }
 }
 
 void StartupForm::deleteold() {

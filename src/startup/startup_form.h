@@ -34,6 +34,7 @@ private:
     void createMenus();
     void createToolBar();
     void fillList(StartupDateColumn column);
+    void fitRows();
     void reportFailure(const QString& reason);
 
     Services m_services;

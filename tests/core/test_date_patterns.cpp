@@ -48,7 +48,12 @@ private slots:
         QTest::newRow("ambiguous") << "05/12/2001" << QDate(2001, 12, 5) << QDate(2001, 5, 12);
         QTest::newRow("day above 12") << "25/12/2001" << christmas << christmas;
         QTest::newRow("month-first text") << "12/25/2001" << christmas << christmas;
-        for (const char* bad : {"", "garbage", "13/13/2001", "1/2", "31/02/2001", "25/12/2001x"})
+        QTest::newRow("blank before a one-digit day")
+            << " 5/12/2001" << QDate(2001, 12, 5) << QDate(2001, 5, 12);
+        QTest::newRow("29 February 2000")
+            << "29/02/2000" << QDate(2000, 2, 29) << QDate(2000, 2, 29);
+        for (const char* bad : {"", "garbage", "13/13/2001", "1/2", "31/02/2001", "25/12/2001x",
+                                "29/02/1900", "12/25/0099", "12/25/20x1"})
             QTest::addRow("unreadable \"%s\"", bad) << QString(bad) << QDate() << QDate();
     }
     void parseStoredDate() {
@@ -58,6 +63,13 @@ private slots:
         QCOMPARE(ParseStoredDate(text, QLocale("en_GB")), underDayFirst);
         QCOMPARE(ParseStoredDate(text, QLocale("en_US")), underMonthFirst);
         QCOMPARE(ParseStoredDate(text, QLocale::c()), underMonthFirst); // C counts as month-first
+        // The record bytes take a shorter way for the form the program writes.
+        const QByteArray bytes = text.toLatin1();
+        QCOMPARE(ParseStoredDate(QLatin1StringView(bytes), DateOrder::DayFirst), underDayFirst);
+        QCOMPARE(ParseStoredDate(QLatin1StringView(bytes), DateOrder::MonthFirst), underMonthFirst);
+        const DateParts parts = ParseStoredDateParts(QLatin1StringView(bytes), DateOrder::DayFirst);
+        QCOMPARE(parts.isValid() ? QDate(parts.year, parts.month, parts.day) : QDate(),
+                 underDayFirst);
     }
 };
 

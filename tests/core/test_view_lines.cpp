@@ -80,6 +80,19 @@ private slots:
                         QString::number(line.record);
         }
         QCOMPARE(keys.join(QLatin1Char('|')), expected);
+        if (days < 0)
+            return;
+        // One at a time into a reused string, the same lines.
+        const std::vector<ListLine> built = buildUpcomingLines(all, ctx, days);
+        std::vector<ListLine> streamed;
+        forEachUpcomingLine(all, ctx, days, [&](const QString& text, int record) {
+            streamed.push_back({text, record});
+        });
+        QCOMPARE(streamed.size(), built.size());
+        for (std::size_t i = 0; i < built.size(); ++i) {
+            QCOMPARE(streamed[i].text, built[i].text);
+            QCOMPARE(streamed[i].record, built[i].record);
+        }
     }
 };
 

@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QToolBar>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -122,6 +126,32 @@ private slots:
         const bool stale = !opened || !yes || failAt == Step::Read || failAt == Step::Remove;
         QCOMPARE(QFile::exists(f.path("startup.tmp")), stale);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+    }
+
+    // Rows are sized by the shape of their line; a line wider than the first (here the newest
+    // start's time cannot be read) must still show whole when the lines are wider than the
+    // window.
+    void noLineCutOff() {
+        Fixture f;
+        QByteArray log = kThree;
+        for (int i = 0; i < 7; ++i)
+            log += "10/16/200208:00:00 AM ";
+        writeFile(f.path("startup.dat"), log + "10/17/2002garbage     ");
+        StartupForm* form = f.open();
+        QVERIFY(form);
+        form->resize(80, form->height());
+        QApplication::processEvents();
+        auto* list = form->findChild<QListWidget*>("startuplist");
+        QCOMPARE(list->count(), 11);
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        // The list scrolls far enough to show the widest line whole.
+        const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
+        for (int row = 1; row < list->count(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            QVERIFY2(reach >= list->itemDelegate()->sizeHint(option, index).width(),
+                     qPrintable(list->item(row)->text()));
+        }
     }
 
     void menusToolbarAndHelp() {
