@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstring>
 #include <limits>
@@ -82,8 +83,8 @@ ReminderStore::ReminderStore(const QString& directory)
     : ReminderStore(directory, FileSystem::real()) {}
 
 ReminderStore::ReminderStore(const QString& directory, FileSystem& files)
-    : m_directory(directory), m_files(files),
-      m_file(QDir(directory).filePath(QStringLiteral("reminder.dat"))) {}
+    : m_directory(directory), m_path(QDir(directory).filePath(QStringLiteral("reminder.dat"))),
+      m_files(files) {}
 
 ReminderStore::~ReminderStore() {
     Close();
@@ -95,8 +96,14 @@ QString ReminderStore::tempPath() const {
 
 bool ReminderStore::Open(QString* error) {
     Close();
-    if (!m_files.openReadWrite(m_file, error))
-        return false;
+    m_readOnly = false;
+    m_file.setFileName(m_path);
+    if (!m_files.openReadWrite(m_file, error)) {
+        // A file that may be read but not written still shows its reminders.
+        if (!QFileInfo(m_path).isFile() || !m_files.openReadOnly(m_file, nullptr))
+            return false;
+        m_readOnly = true;
+    }
     m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_file.size(), ReminderRecord::Size),
                                             std::numeric_limits<int>::max()));
     return true;
@@ -128,8 +135,7 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
     records->clear();
     if (!m_file.isOpen()) {
         if (error)
-            *error = QCoreApplication::translate("reminder_store", "%1 is not open.")
-                         .arg(m_file.fileName());
+            *error = QCoreApplication::translate("reminder_store", "%1 is not open.").arg(m_path);
         return false;
     }
     QByteArray data;
@@ -142,7 +148,19 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
     return true;
 }
 
+bool ReminderStore::writable(QString* error) const {
+    if (!m_readOnly)
+        return true;
+    if (error)
+        *error = QCoreApplication::translate("reminder_store",
+                                             "%1 can only be read: changes cannot be saved.")
+                     .arg(m_path);
+    return false;
+}
+
 bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error) {
+    if (!writable(error))
+        return false;
     if (n < 1 || n > m_count + 1 || !m_file.isOpen()) {
         if (error)
             *error =
@@ -159,10 +177,10 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
         // Put back what a torn write may have changed; a torn append must not become a
         // record at the next start.
         if (n <= m_count) {
-            if (m_file.seek(offset) && m_file.write(previous) == previous.size())
-                m_file.flush();
+            if (m_files.write(m_file, offset, previous, nullptr))
+                m_files.flush(m_file, nullptr);
         } else if (m_file.size() > qint64(m_count) * ReminderRecord::Size) {
-            m_file.resize(qint64(m_count) * ReminderRecord::Size);
+            m_files.truncate(m_file, qint64(m_count) * ReminderRecord::Size, nullptr);
         }
         return false;
     }
@@ -172,6 +190,8 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
 }
 
 bool ReminderStore::RewriteWithout(int k, QString* error) {
+    if (!writable(error))
+        return false;
     std::vector<ReminderRecord> records;
     if (!readAll(&records, error))
         return false;
@@ -187,6 +207,8 @@ bool ReminderStore::RewriteWithout(int k, QString* error) {
 
 bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord&)>& keep,
                                    QString* error) {
+    if (!writable(error))
+        return false;
     std::vector<ReminderRecord> records;
     if (!readAll(&records, error))
         return false;
@@ -204,18 +226,22 @@ bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord
 
 bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString* error) {
     QString reason;
-    const ReplaceOutcome outcome = replaceFile(m_files, path(), tempPath(), content, &reason);
+    QString reopenError;
+    const ReplaceOutcome outcome =
+        replaceFile(m_files, m_path, tempPath(), content, &reason, &m_file, &reopenError);
     if (outcome == ReplaceOutcome::Failed) {
         if (error)
             *error = reason;
         return false;
     }
-    // The new file is in place; what follows cannot bring the old one back.
-    Close();
-    m_count = 0;
-    if (!Open(error))
+    // The new file is in place; the count follows it even when it could not be held open, so
+    // that nothing is shown that the file no longer has.
+    m_count = m_file.isOpen() ? newCount : 0;
+    if (!m_file.isOpen()) {
+        if (error)
+            *error = reopenError;
         return false;
-    m_count = newCount;
+    }
     if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
         *error = reason;
     return true;

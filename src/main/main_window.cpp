@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -265,7 +266,12 @@ bool MainWindow::startUp() {
             tr("Nudgewell cannot open its reminder file and will now close.\n%1").arg(error));
         return false;
     }
-    if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
+    m_state.readOnly = m_store.readOnly();
+    if (m_state.readOnly)
+        reportFailure(tr("%1 can only be read. Nudgewell shows its reminders, but changes "
+                         "cannot be saved.")
+                          .arg(QDir::toNativeSeparators(m_store.path())));
+    else if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
         reportFailure(error);
 
     m_currentRecord = m_store.count();
