@@ -99,6 +99,28 @@ private slots:
         QVERIFY(!f.find<QWidget>(QStringLiteral("Frame1"))->isVisible());
         QCOMPARE(f.messages.shown.size(), 1);
     }
+
+    // A settings file that cannot be read is said so once, with the reason; the window starts
+    // on the defaults and neither the start nor the exit writes the file over.
+    void unreadableSettings() {
+        WindowFixture f;
+        const QString ini = f.path(QStringLiteral("garbled.conf"));
+        const QByteArray garbled = "[Nudgewell\nHeight=6000\nDays Checked=9\n";
+        writeFile(ini, garbled);
+        SettingsStore settings(ini);
+        MainWindow window(Services{f.clock, settings, f.messages, f.help, f.files, f.printer,
+                                   f.clipboard, f.systemDate, f.dir.path()});
+        QVERIFY(window.startUp());
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY2(f.messages.last().contains(QLatin1String("Cannot read the settings file")) &&
+                     f.messages.last().contains(QLatin1String("not closed")),
+                 qPrintable(f.messages.last()));
+        window.show();
+        window.resize(window.size() + QSize(40, 40));
+        window.close();
+        QCOMPARE(f.messages.shown.size(), 1); // the exit says it on standard error
+        QCOMPARE(readFile(ini), garbled);
+    }
 };
 
 QTEST_MAIN(TestWindowFaults)
