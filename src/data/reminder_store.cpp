@@ -98,11 +98,17 @@ bool ReminderStore::Open(QString* error) {
     Close();
     m_readOnly = false;
     m_file.setFileName(m_path);
-    if (!m_files.openReadWrite(m_file, error)) {
+    QString reason;
+    if (!m_files.openReadWrite(m_file, &reason)) {
+        if (error)
+            *error = reason;
         // A file that may be read but not written still shows its reminders.
         if (!QFileInfo(m_path).isFile() || !m_files.openReadOnly(m_file, nullptr))
             return false;
         m_readOnly = true;
+        m_readOnlyReason = reason;
+        if (error)
+            error->clear();
     }
     m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_file.size(), ReminderRecord::Size),
                                             std::numeric_limits<int>::max()));
@@ -153,8 +159,8 @@ bool ReminderStore::writable(QString* error) const {
         return true;
     if (error)
         *error = QCoreApplication::translate("reminder_store",
-                                             "%1 can only be read: changes cannot be saved.")
-                     .arg(m_path);
+                                             "%1 can only be read: changes cannot be saved.\n%2")
+                     .arg(m_path, m_readOnlyReason);
     return false;
 }
 

@@ -102,6 +102,7 @@ private:
     mutable QFile m_file;
     int m_count = 0;
     bool m_readOnly = false;
+    QString m_readOnlyReason; // why it could not be opened for writing
 };
 
 } // namespace nudgewell

@@ -259,10 +259,12 @@ void SettingsStore::load() {
     QByteArray text;
     QString reason;
     if (!m_files.openReadOnly(file, &reason) ||
-        !m_files.read(file, 0, file.size(), &text, &reason) || !parse(text, &reason))
+        !m_files.read(file, 0, file.size(), &text, &reason) || !parse(text, &reason)) {
+        m_readReason = reason;
         m_readError = tr("Cannot read the settings file %1.\n%2\nThe file is left as it is, "
                          "and changed settings are not kept.")
                           .arg(m_path, reason);
+    }
 }
 
 bool SettingsStore::parse(const QByteArray& text, QString* error) {
@@ -369,7 +371,8 @@ bool SettingsStore::save(const Values& values, QString* error) {
         return false;
     };
     if (!m_readError.isEmpty())
-        return failed(tr("It could not be read when Nudgewell started, so it is left as it is."));
+        return failed(tr("It could not be read when Nudgewell started, so it is left as it is: %1")
+                          .arg(m_readReason));
     // A link is followed, so that the file it points to gets the settings, not the link.
     const QFileInfo info(m_path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;

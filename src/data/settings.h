@@ -78,6 +78,7 @@ private:
     FileSystem& m_files;
     std::vector<Section> m_sections;
     QString m_readError;
+    QString m_readReason;
 };
 
 // "Days Checked" as the views use it: a whole number from 0 to 366, else 6.
