@@ -175,18 +175,30 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
                     .arg(path());
         return false;
     }
-    const qint64 offset = qint64(n - 1) * ReminderRecord::Size;
+    qint64 offset = qint64(n - 1) * ReminderRecord::Size;
+    QByteArray bytes = record.bytes();
     QByteArray previous;
-    if (n <= m_count && !m_files.read(m_file, offset, ReminderRecord::Size, &previous, error))
+    const qint64 size = m_file.size();
+    // What the write covers, to put back should it fail: the record, or on an append the
+    // bytes past the last whole record that the count rounded down.
+    const qint64 covered = n <= m_count ? ReminderRecord::Size : size - offset;
+    if (covered > 0 && !m_files.read(m_file, offset, covered, &previous, error))
         return false;
-    if (!m_files.write(m_file, offset, record.bytes(), error) || !m_files.flush(m_file, error)) {
+    if (n > m_count && size < offset) {
+        // A short last record that counts as whole gets the blanks it is read with, not a
+        // hole of 0x00 bytes.
+        bytes.prepend(QByteArray(offset - size, ' '));
+        offset = size;
+    }
+    if (!m_files.write(m_file, offset, bytes, error) || !m_files.flush(m_file, error)) {
         // Put back what a torn write may have changed; a torn append must not become a
         // record at the next start.
+        const bool putBack = previous.isEmpty() || m_files.write(m_file, offset, previous, nullptr);
         if (n <= m_count) {
-            if (m_files.write(m_file, offset, previous, nullptr))
+            if (putBack)
                 m_files.flush(m_file, nullptr);
-        } else if (m_file.size() > qint64(m_count) * ReminderRecord::Size) {
-            m_files.truncate(m_file, qint64(m_count) * ReminderRecord::Size, nullptr);
+        } else {
+            m_files.truncate(m_file, size, nullptr);
         }
         return false;
     }
