@@ -12,6 +12,7 @@ packages=(
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil
+    clang libclang-rt-14-dev
 )
 if [ "${NUDGEWELL_BENCH:-}" = 1 ]; then
     packages+=(hyperfine remind time)

@@ -88,7 +88,8 @@ QByteArray escapedValue(const QString& value) {
     QByteArray out;
     bool needsQuotes = false;
     bool escapeNextIfHex = false;
-    for (const QChar qc : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar qc = text.at(i);
         const char16_t ch = qc.unicode();
         if (ch == ';' || ch == ',' || ch == '=')
             needsQuotes = true;
@@ -129,7 +130,11 @@ QByteArray escapedValue(const QString& value) {
                 out += "\\x" + QByteArray::number(ch, 16);
                 escapeNextIfHex = true;
             } else {
-                out += QString(qc).toUtf8();
+                // A character beyond the basic plane is a pair, and UTF-8 only as a pair.
+                const bool pair =
+                    qc.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+                out += text.mid(i, pair ? 2 : 1).toUtf8();
+                i += pair ? 1 : 0;
             }
         }
     }

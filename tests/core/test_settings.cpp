@@ -45,6 +45,9 @@ private slots:
                                  << "@Variant(x)";
         QTest::newRow("beyond ASCII") << "Long Date"
                                       << "dddd d. MMMM yyyy – ✓ 年";
+        // Found by the fuzzer: a character beyond the basic plane came back as two "?".
+        QTest::newRow("beyond the basic plane") << "Long Date"
+                                                << "dddd 📅 d MMMM";
         QTest::newRow("control characters") << "Copy Date"
                                             << "a\tb\nc\x01"
                                                "2";
