@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/reminder_reader.h"
 #include "data/reminder_store.h"
 #include "fakes.h"
 
@@ -215,6 +216,11 @@ private slots:
         QVERIFY(!store.Open(&error));
         QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
         QVERIFY(!store.isOpen());
+        // Nor does the agenda's reader wait on a pipe or read a device forever.
+        ReminderFileReader reader;
+        error.clear();
+        QVERIFY(!reader.open(dir.filePath(QStringLiteral("reminder.dat")), &error));
+        QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
     }
 };
 
