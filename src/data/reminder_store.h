@@ -76,6 +76,8 @@ public:
     void Close();
     bool isOpen() const { return m_file.isOpen(); }
     bool readOnly() const { return m_readOnly; }
+    // Why a read-only file could not be opened for writing.
+    QString readOnlyReason() const { return m_readOnlyReason; }
     int count() const { return m_count; }
     QString path() const { return m_path; }
 

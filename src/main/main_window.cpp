@@ -275,8 +275,8 @@ bool MainWindow::startUp() {
     m_state.readOnly = m_store.readOnly();
     if (m_state.readOnly)
         reportFailure(tr("%1 can only be read. Nudgewell shows its reminders, but changes "
-                         "cannot be saved.")
-                          .arg(QDir::toNativeSeparators(m_store.path())));
+                         "cannot be saved.\n%2")
+                          .arg(QDir::toNativeSeparators(m_store.path()), m_store.readOnlyReason()));
     else if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
         reportFailure(error);
 

@@ -82,7 +82,8 @@ private slots:
         f.start();
         QVERIFY(f.started);
         QCOMPARE(f.messages.shown.size(), 1);
-        QVERIFY2(f.messages.last().contains(QLatin1String("changes cannot be saved")),
+        QVERIFY2(f.messages.last().contains(QLatin1String("changes cannot be saved")) &&
+                     f.messages.last().contains(QLatin1String("injected failure")),
                  qPrintable(f.messages.last()));
         const QStringList writing = {"menuadd", "menuedit", "menudelete", "menudeleteold",
                                      "tooladd", "tooledit", "tooldelete"};
