@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 using namespace nudgewell;
@@ -256,6 +257,58 @@ private slots:
             }
         }
     }
+
+    // The real file system refusing: a reminder file that can only be read in a writable
+    // folder, and a folder that can only be read. Run as an unprivileged user (a user
+    // namespace of its own), where the permissions hold even for root.
+    void realPermissions_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("folderWritable");
+        for (const QString& path : kPaths) {
+            QTest::newRow(qPrintable(path + ", reminder.dat read-only")) << path << true;
+            QTest::newRow(qPrintable(path + ", folder read-only")) << path << false;
+        }
+    }
+    void realPermissions() {
+        QFETCH(QString, path);
+        QFETCH(bool, folderWritable);
+        if (QProcess::execute(QStringLiteral("unshare"),
+                              {QStringLiteral("-U"), QStringLiteral("true")}) != 0)
+            QSKIP("No user namespace to run without privileges in.");
+        int steps = 0;
+        const Files done = finished(path, &steps);
+        const Files old = before(path);
+        QTemporaryDir dir;
+        putFiles(dir.path(), old);
+        // In the namespace the files are still the user's own: the owner's bits count.
+        const QFile::Permissions read = QFile::ReadOwner | QFile::ReadOther;
+        for (const char* name : {kReminders, kStartup, kConf}) {
+            const bool readOnly =
+                folderWritable && QLatin1String(name) == QLatin1String(kReminders);
+            QFile::setPermissions(QDir(dir.path()).filePath(name),
+                                  readOnly ? read : read | QFile::WriteOwner);
+        }
+        const QFile::Permissions folder = read | QFile::ExeOwner | QFile::ExeOther;
+        QFile::setPermissions(dir.path(), folderWritable ? folder | QFile::WriteOwner : folder);
+        QProcess child;
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-U"), QCoreApplication::applicationFilePath(),
+                     QStringLiteral("--child"), path, dir.path(), QStringLiteral("0")});
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        const QString error = QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed();
+        QFile::setPermissions(dir.path(), folder | QFile::WriteOwner);
+        const Files now = filesIn(dir.path());
+        QVERIFY2(now == (error.isEmpty() ? done : old), qPrintable(error));
+        if (!error.isEmpty())
+            QVERIFY2(error.contains(QString::fromLocal8Bit(std::strerror(EACCES))),
+                     qPrintable(error));
+        QString why;
+        QVERIFY2(startsWithEveryReminder(dir.path(), &why), qPrintable(why));
+        QVERIFY(leftoverFree(dir.path()));
+        qInfo("%s", qPrintable(error.isEmpty() ? QStringLiteral("done")
+                                               : error.section(QLatin1Char('\n'), 0, 0)));
+    }
 };
 
 int main(int argc, char** argv) {
@@ -266,9 +319,13 @@ int main(int argc, char** argv) {
         files.killAt = std::atoi(argv[4]);
         QString error;
         int count = 0;
-        runPath(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), files, &error,
-                &count);
-        return 0; // not killed: the parent says so
+        // Not killed: what went wrong, if anything, for realPermissions().
+        if (!runPath(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), files,
+                     &error, &count) &&
+            error.isEmpty())
+            error = QStringLiteral("failed without a reason");
+        std::fputs(qPrintable(error + QLatin1Char('\n')), stdout);
+        return 0;
     }
     QCoreApplication app(argc, argv);
     TestWritePaths test;
