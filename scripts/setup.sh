@@ -13,6 +13,7 @@ packages=(
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil
     libqt6svg6 desktop-file-utils appstream groff-base
+    clang libclang-rt-14-dev
 )
 # scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
 if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then

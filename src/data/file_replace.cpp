@@ -9,25 +9,34 @@
 namespace nudgewell {
 
 ReplaceOutcome replaceFile(FileSystem& files, const QString& target, const QString& temp,
-                           const QByteArray& content, QString* error) {
+                           const QByteArray& content, QString* error, QFile* reopened,
+                           QString* reopenError) {
     // A leftover from an interrupted replace must never reach the target.
     if (!files.remove(temp, error))
         return ReplaceOutcome::Failed;
-    {
-        QFile out(temp);
-        if (!files.create(out, error))
-            return ReplaceOutcome::Failed;
-        if (!files.write(out, 0, content, error) || !files.flush(out, error)) {
-            out.close();
-            files.remove(temp, nullptr);
-            return ReplaceOutcome::Failed;
-        }
+    QFile out(temp);
+    if (!files.create(out, error))
+        return ReplaceOutcome::Failed;
+    if (!files.write(out, 0, content, error) || !files.flush(out, error)) {
         out.close();
-    }
-    if (!files.rename(temp, target, error)) {
         files.remove(temp, nullptr);
         return ReplaceOutcome::Failed;
     }
+    if (!files.rename(temp, target, error)) {
+        out.close();
+        files.remove(temp, nullptr);
+        return ReplaceOutcome::Failed;
+    }
+    if (reopened) {
+        QString reason;
+        if (!files.adopt(out, *reopened, &reason)) {
+            reopened->close();
+            reopened->setFileName(target);
+            if (!files.openReadWrite(*reopened, &reason) && reopenError)
+                *reopenError = reason;
+        }
+    }
+    out.close();
     if (!files.syncDirectory(QFileInfo(target).absolutePath(), error))
         return ReplaceOutcome::DoneFolderNotSynced;
     return ReplaceOutcome::Done;

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace nudgewell {
 
 class FileSystem;
@@ -20,7 +22,13 @@ enum class ReplaceOutcome {
 // Replaces `target` with `content` so that at every moment one complete file is there: writes
 // `temp` (a stale one is removed first), flushes it to the disk, renames it over `target`, and
 // flushes the folder. *error gets the system's reason for anything but Done.
+//
+// With `reopened`, once the rename took place, `reopened` is opened (read-write) on the new file
+// through the descriptor the file was written with, so that holding the file open again cannot
+// fail by name; should even that fail, it is opened by the target's name. *reopenError tells
+// when neither worked (the new file is in place all the same).
 ReplaceOutcome replaceFile(FileSystem& files, const QString& target, const QString& temp,
-                           const QByteArray& content, QString* error);
+                           const QByteArray& content, QString* error, QFile* reopened = nullptr,
+                           QString* reopenError = nullptr);
 
 } // namespace nudgewell

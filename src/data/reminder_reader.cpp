@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/reminder_reader.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 #include <cstring>
 #include <limits>
 #include <type_traits>
@@ -15,6 +18,12 @@ bool ReminderFileReader::open(const QString& path, QString* error) {
     m_records = {};
     m_copy.clear();
     m_file.setFileName(path);
+    // Opening a pipe would wait for a writer, and a device reads forever.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        if (error)
+            *error = QCoreApplication::translate("reminder_reader", "it is not a regular file");
+        return false;
+    }
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = m_file.errorString();

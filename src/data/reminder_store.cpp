@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstring>
 #include <limits>
@@ -82,8 +83,8 @@ ReminderStore::ReminderStore(const QString& directory)
     : ReminderStore(directory, FileSystem::real()) {}
 
 ReminderStore::ReminderStore(const QString& directory, FileSystem& files)
-    : m_directory(directory), m_files(files),
-      m_file(QDir(directory).filePath(QStringLiteral("reminder.dat"))) {}
+    : m_directory(directory), m_path(QDir(directory).filePath(QStringLiteral("reminder.dat"))),
+      m_files(files) {}
 
 ReminderStore::~ReminderStore() {
     Close();
@@ -95,8 +96,20 @@ QString ReminderStore::tempPath() const {
 
 bool ReminderStore::Open(QString* error) {
     Close();
-    if (!m_files.openReadWrite(m_file, error))
-        return false;
+    m_readOnly = false;
+    m_file.setFileName(m_path);
+    QString reason;
+    if (!m_files.openReadWrite(m_file, &reason)) {
+        if (error)
+            *error = reason;
+        // A file that may be read but not written still shows its reminders.
+        if (!QFileInfo(m_path).isFile() || !m_files.openReadOnly(m_file, nullptr))
+            return false;
+        m_readOnly = true;
+        m_readOnlyReason = reason;
+        if (error)
+            error->clear();
+    }
     m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_file.size(), ReminderRecord::Size),
                                             std::numeric_limits<int>::max()));
     return true;
@@ -128,8 +141,7 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
     records->clear();
     if (!m_file.isOpen()) {
         if (error)
-            *error = QCoreApplication::translate("reminder_store", "%1 is not open.")
-                         .arg(m_file.fileName());
+            *error = QCoreApplication::translate("reminder_store", "%1 is not open.").arg(m_path);
         return false;
     }
     QByteArray data;
@@ -142,7 +154,19 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
     return true;
 }
 
+bool ReminderStore::writable(QString* error) const {
+    if (!m_readOnly)
+        return true;
+    if (error)
+        *error = QCoreApplication::translate("reminder_store",
+                                             "%1 can only be read: changes cannot be saved.\n%2")
+                     .arg(m_path, m_readOnlyReason);
+    return false;
+}
+
 bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error) {
+    if (!writable(error))
+        return false;
     if (n < 1 || n > m_count + 1 || !m_file.isOpen()) {
         if (error)
             *error =
@@ -151,18 +175,30 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
                     .arg(path());
         return false;
     }
-    const qint64 offset = qint64(n - 1) * ReminderRecord::Size;
+    qint64 offset = qint64(n - 1) * ReminderRecord::Size;
+    QByteArray bytes = record.bytes();
     QByteArray previous;
-    if (n <= m_count && !m_files.read(m_file, offset, ReminderRecord::Size, &previous, error))
+    const qint64 size = m_file.size();
+    // What the write covers, to put back should it fail: the record, or on an append the
+    // bytes past the last whole record that the count rounded down.
+    const qint64 covered = n <= m_count ? ReminderRecord::Size : size - offset;
+    if (covered > 0 && !m_files.read(m_file, offset, covered, &previous, error))
         return false;
-    if (!m_files.write(m_file, offset, record.bytes(), error) || !m_files.flush(m_file, error)) {
+    if (n > m_count && size < offset) {
+        // A short last record that counts as whole gets the blanks it is read with, not a
+        // hole of 0x00 bytes.
+        bytes.prepend(QByteArray(offset - size, ' '));
+        offset = size;
+    }
+    if (!m_files.write(m_file, offset, bytes, error) || !m_files.flush(m_file, error)) {
         // Put back what a torn write may have changed; a torn append must not become a
         // record at the next start.
+        const bool putBack = previous.isEmpty() || m_files.write(m_file, offset, previous, nullptr);
         if (n <= m_count) {
-            if (m_file.seek(offset) && m_file.write(previous) == previous.size())
-                m_file.flush();
-        } else if (m_file.size() > qint64(m_count) * ReminderRecord::Size) {
-            m_file.resize(qint64(m_count) * ReminderRecord::Size);
+            if (putBack)
+                m_files.flush(m_file, nullptr);
+        } else {
+            m_files.truncate(m_file, size, nullptr);
         }
         return false;
     }
@@ -172,6 +208,8 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
 }
 
 bool ReminderStore::RewriteWithout(int k, QString* error) {
+    if (!writable(error))
+        return false;
     std::vector<ReminderRecord> records;
     if (!readAll(&records, error))
         return false;
@@ -187,6 +225,8 @@ bool ReminderStore::RewriteWithout(int k, QString* error) {
 
 bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord&)>& keep,
                                    QString* error) {
+    if (!writable(error))
+        return false;
     std::vector<ReminderRecord> records;
     if (!readAll(&records, error))
         return false;
@@ -204,18 +244,22 @@ bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord
 
 bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString* error) {
     QString reason;
-    const ReplaceOutcome outcome = replaceFile(m_files, path(), tempPath(), content, &reason);
+    QString reopenError;
+    const ReplaceOutcome outcome =
+        replaceFile(m_files, m_path, tempPath(), content, &reason, &m_file, &reopenError);
     if (outcome == ReplaceOutcome::Failed) {
         if (error)
             *error = reason;
         return false;
     }
-    // The new file is in place; what follows cannot bring the old one back.
-    Close();
-    m_count = 0;
-    if (!Open(error))
+    // The new file is in place; the count follows it even when it could not be held open, so
+    // that nothing is shown that the file no longer has.
+    m_count = m_file.isOpen() ? newCount : 0;
+    if (!m_file.isOpen()) {
+        if (error)
+            *error = reopenError;
         return false;
-    m_count = newCount;
+    }
     if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
         *error = reason;
     return true;

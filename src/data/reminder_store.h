@@ -70,11 +70,16 @@ public:
     ReminderStore(const QString& directory, FileSystem& files);
     ~ReminderStore();
 
+    // Opens read-write; a file that can only be read is opened read-only (readOnly() tells),
+    // and every write then fails saying so.
     bool Open(QString* error);
     void Close();
     bool isOpen() const { return m_file.isOpen(); }
+    bool readOnly() const { return m_readOnly; }
+    // Why a read-only file could not be opened for writing.
+    QString readOnlyReason() const { return m_readOnlyReason; }
     int count() const { return m_count; }
-    QString path() const { return m_file.fileName(); }
+    QString path() const { return m_path; }
 
     // A number outside 1..count, or a failed read, yields a record of empty fields.
     ReminderRecord ReadRecord(int n, QString* error = nullptr) const;
@@ -91,11 +96,15 @@ public:
 private:
     bool replaceWith(const QByteArray& content, int newCount, QString* error);
     QString tempPath() const;
+    bool writable(QString* error) const;
 
     QString m_directory;
+    QString m_path;
     FileSystem& m_files;
     mutable QFile m_file;
     int m_count = 0;
+    bool m_readOnly = false;
+    QString m_readOnlyReason; // why it could not be opened for writing
 };
 
 } // namespace nudgewell

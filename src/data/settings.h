@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-#include <memory>
-
-class QSettings;
+#include <utility>
+#include <vector>
 
 namespace nudgewell {
+
+class FileSystem;
 
 namespace keys {
 inline const QString CalendarFormat = QStringLiteral("Calendar Format");
@@ -22,24 +24,61 @@ inline const QString LongDate = QStringLiteral("Long Date");
 inline const QString NotifyAtStart = QStringLiteral("Notify At Start"); // "0": off
 } // namespace keys
 
-// The per-user preferences: text values under "Quorvane Software" / "Nudgewell", section
-// "Nudgewell". A missing key reads as "".
+// The per-user preferences: text values in "Quorvane Software/Nudgewell.conf" under the user's
+// configuration folder, section "Nudgewell", in the INI dialect QSettings reads and writes. A
+// missing key reads as "".
+//
+// The file is read once, at construction, and written whole (through a temporary file renamed
+// over it) once per change, with no lock file to wait on. A file that exists but cannot be
+// read or parsed is never written: readError() says why. A change that could not be written
+// is not kept.
+// Other sections and keys are written back as they were read.
 class SettingsStore {
 public:
+    using Values = std::vector<std::pair<QString, QString>>;
+
     // The user's own store.
     SettingsStore();
     // A store in the given INI file, for tests and tools.
     explicit SettingsStore(const QString& iniFile);
+    SettingsStore(const QString& iniFile, FileSystem& files);
     ~SettingsStore();
 
     QString get(const QString& key) const;
-    // Writes at once; false (with the reason) when the store cannot be written.
+    // Writes at once; false (with the reason) when the store cannot be written, and then the
+    // value is not kept. Values that are already stored are not written again.
     bool save(const QString& key, const QString& value, QString* error = nullptr);
+    // Several keys in one write.
+    bool save(const Values& values, QString* error = nullptr);
 
-    QString fileName() const;
+    // Empty, or why the file could not be read; such a file is left alone.
+    QString readError() const { return m_readError; }
+    QString fileName() const { return m_path; }
+
+    // The user's settings file.
+    static QString userFile();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    struct Entry {
+        QByteArray key;   // as in the file, escaped
+        QByteArray value; // as in the file, escaped
+    };
+    struct Section {
+        QByteArray name; // as in the file between the brackets; null: before any section
+        std::vector<Entry> entries;
+    };
+
+    void load();
+    bool parse(const QByteArray& text, QString* error);
+    QByteArray serialize() const;
+    Entry* find(const QString& section, const QString& key);
+    const Entry* find(const QString& section, const QString& key) const;
+
+    QString m_path;
+    FileSystem& m_files;
+    std::vector<Section> m_sections;
+    QString m_readError;
+    QString m_readReason;
 };
 
 // "Days Checked" as the views use it: a whole number from 0 to 366, else 6.

@@ -71,11 +71,12 @@ QString StartupListLine(const QByteArray& record, int number, StartupDateColumn 
 }
 
 StartupLog::StartupLog(const QString& directory, FileSystem& files)
-    : m_directory(directory), m_files(files),
-      m_file(QDir(directory).filePath(QStringLiteral("startup.dat"))) {}
+    : m_directory(directory), m_path(QDir(directory).filePath(QStringLiteral("startup.dat"))),
+      m_files(files) {}
 
 bool StartupLog::Open(QString* error) {
     Close();
+    m_file.setFileName(m_path);
     if (!m_files.openReadWrite(m_file, error))
         return false;
     m_count = int(CountFromLength(m_file.size(), StartupRecord::Size));
@@ -121,7 +122,7 @@ bool StartupLog::listLines(StartupDateColumn column, const QLocale& locale, QStr
 bool StartupLog::purge(QString* error) {
     if (!isOpen()) {
         if (error)
-            *error = QStringLiteral("%1 is not open.").arg(m_file.fileName());
+            *error = QStringLiteral("%1 is not open.").arg(m_path);
         return false;
     }
     QByteArray last;
@@ -132,17 +133,23 @@ bool StartupLog::purge(QString* error) {
         last = bytes.right(StartupRecord::Size);
     }
     QString reason;
+    QString reopenError;
     const ReplaceOutcome outcome =
-        replaceFile(m_files, m_file.fileName(),
-                    QDir(m_directory).filePath(QStringLiteral("startup.tmp")), last, &reason);
+        replaceFile(m_files, m_path, QDir(m_directory).filePath(QStringLiteral("startup.tmp")),
+                    last, &reason, &m_file, &reopenError);
     if (outcome == ReplaceOutcome::Failed) {
         if (error)
             *error = reason;
         return false;
     }
-    // The new file is in place; the handle still holds the old one.
-    if (!Open(error))
+    // The new file is in place, held open through the descriptor it was written with.
+    m_count = last.isEmpty() ? 0 : 1;
+    if (!m_file.isOpen()) {
+        m_count = 0;
+        if (error)
+            *error = reopenError;
         return true;
+    }
     if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
         *error = reason;
     return true;

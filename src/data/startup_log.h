@@ -50,6 +50,7 @@ private:
     bool readAll(QByteArray* bytes, QString* error);
 
     QString m_directory;
+    QString m_path;
     FileSystem& m_files;
     QFile m_file;
     int m_count = 0;

@@ -5,8 +5,10 @@
 #include "data/reminder_store.h"
 #include "platform/file_system.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -39,23 +41,34 @@ bool AppendStartupRecord(const QString& directory, const QDateTime& moment, Date
     // A partial last record is overwritten, as the count rounds to the nearest record.
     const qint64 count = CountFromLength(file.size(), StartupRecord::Size);
     const QByteArray record = StartupRecord::build(moment, order, locale);
-    const bool ok =
-        files.write(file, count * StartupRecord::Size, record, error) && files.flush(file, error);
-    file.close();
-    return ok;
+    const qint64 before = file.size();
+    const qint64 offset = count * StartupRecord::Size;
+    // A partial last record that the count rounded down is overwritten: keep it to put back.
+    QByteArray tail;
+    if (before > offset && !files.read(file, offset, before - offset, &tail, error))
+        return false;
+    if (files.write(file, offset, record, error) && files.flush(file, error))
+        return true;
+    // Cut off what went down, so that the file holds what the message says: no record of this
+    // start. Should that fail too, say that the record may be there after all.
+    QString reason;
+    const bool restored = (tail.isEmpty() || files.write(file, offset, tail, &reason)) &&
+                          files.truncate(file, before, &reason);
+    if (!restored && error)
+        *error += QLatin1Char('\n') +
+                  QCoreApplication::translate("startup_log",
+                                              "The record of this start may be in the file "
+                                              "all the same, incomplete or not on the disk: %1")
+                      .arg(reason);
+    return false;
 }
 
 bool readStartupLog(const QString& directory, FileSystem& files, QByteArray* log, QString* error) {
     log->clear();
     QFile file(QDir(directory).filePath(QStringLiteral("startup.dat")));
-    if (!file.exists())
+    if (!QFileInfo::exists(file.fileName()) && !QFileInfo(file.fileName()).isSymLink())
         return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    return files.read(file, 0, file.size(), log, error);
+    return files.openReadOnly(file, error) && files.read(file, 0, file.size(), log, error);
 }
 
 } // namespace nudgewell

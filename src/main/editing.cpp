@@ -72,7 +72,7 @@ void MainWindow::menuadd_Click() {
 void MainWindow::menuedit_Click() {
     // With no record to edit (an empty file, or just after a new one was cancelled) a Save
     // would write where no record is.
-    if (isEditing() || m_currentRecord < 1 || m_currentRecord > m_store.count())
+    if (isEditing() || m_state.readOnly || m_currentRecord < 1 || m_currentRecord > m_store.count())
         return;
     m_addOrEdit = QStringLiteral("edit");
     openEditor(ParseStoredDate(m_labelDate, m_services.clock.locale()));

@@ -16,12 +16,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
 #include <QWindow>
+
+#include <cstdio>
 
 namespace nudgewell {
 
@@ -237,10 +240,17 @@ bool MainWindow::startUp() {
     const QDateTime now = m_services.clock.now();
     const QLocale locale = m_services.clock.locale();
     QString error;
+    if (!settings.readError().isEmpty())
+        reportFailure(settings.readError());
     // Dates are written in "Calendar Format" but read in the regional order: a new user's
-    // first setting follows the region, so that the two agree.
-    if (settings.get(keys::CalendarFormat).isEmpty() &&
-        !settings.save(keys::CalendarFormat, defaultCalendarFormat(locale), &error))
+    // first setting follows the region, so that the two agree. The defaults a new user gets
+    // are stored in one write.
+    SettingsStore::Values defaults;
+    if (settings.get(keys::CalendarFormat).isEmpty())
+        defaults.emplace_back(keys::CalendarFormat, defaultCalendarFormat(locale));
+    if (settings.get(keys::DaysChecked).isEmpty())
+        defaults.emplace_back(keys::DaysChecked, QStringLiteral("6"));
+    if (!defaults.empty() && settings.readError().isEmpty() && !settings.save(defaults, &error))
         reportFailure(error);
     const DateOrder order = DateOrderFromSetting(settings.get(keys::CalendarFormat), locale);
 
@@ -252,11 +262,8 @@ bool MainWindow::startUp() {
     m_lblShowDate2->setText(Format(now, m_patterns.twoDigitYear, locale));
 
     m_daysChecked = settings.get(keys::DaysChecked);
-    if (m_daysChecked.isEmpty()) {
+    if (m_daysChecked.isEmpty())
         m_daysChecked = QStringLiteral("6");
-        if (!settings.save(keys::DaysChecked, m_daysChecked, &error))
-            reportFailure(error);
-    }
 
     const WindowSizeTwips size =
         storedWindowSize(settings.get(keys::Height), settings.get(keys::Width));
@@ -268,7 +275,12 @@ bool MainWindow::startUp() {
             tr("Nudgewell cannot open its reminder file and will now close.\n%1").arg(error));
         return false;
     }
-    if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
+    m_state.readOnly = m_store.readOnly();
+    if (m_state.readOnly)
+        reportFailure(tr("%1 can only be read. Nudgewell shows its reminders, but changes "
+                         "cannot be saved.\n%2")
+                          .arg(QDir::toNativeSeparators(m_store.path()), m_store.readOnlyReason()));
+    else if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
         reportFailure(error);
 
     m_currentRecord = m_store.count();
@@ -385,10 +397,13 @@ void MainWindow::RefreshActiveView() {
 }
 
 void MainWindow::SaveWindowSize() {
+    // At exit: a box would hold the exit up, so the reason goes to standard error.
     QString error;
-    if (!m_services.settings.save(keys::Height, twipsText(m_heightTwips), &error) ||
-        !m_services.settings.save(keys::Width, twipsText(m_widthTwips), &error))
-        reportFailure(error);
+    if (!m_services.settings.save(
+            {{keys::Height, twipsText(m_heightTwips)}, {keys::Width, twipsText(m_widthTwips)}},
+            &error))
+        std::fprintf(stderr, "nudgewell: %s\n",
+                     qPrintable(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
 void MainWindow::menuclose_Click() {

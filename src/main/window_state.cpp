@@ -30,6 +30,21 @@ bool browsingWithLines(const WindowState& s) {
     return browsing(s) && s.hasLines;
 }
 
+// Add, Edit, Delete and the purge write reminder.dat; a file that can only be read is shown
+// without them.
+bool writable(const WindowState& s) {
+    return !s.readOnly;
+}
+bool browsingWritable(const WindowState& s) {
+    return browsing(s) && writable(s);
+}
+bool browsingWithLinesWritable(const WindowState& s) {
+    return browsingWithLines(s) && writable(s);
+}
+bool hasLinesWritable(const WindowState& s) {
+    return hasLines(s) && writable(s);
+}
+
 // The view buttons offer the view that is not showing. While editing, the one on the bar
 // stays there, disabled, and Save or Cancel bring its view back.
 constexpr ActionState kStates[] = {
@@ -42,17 +57,17 @@ constexpr ActionState kStates[] = {
     {"menuprintreminders"_L1, hasLines, browsing},
     {"menuclose"_L1, always, browsing},
     {"menureminder1Action"_L1, browsing, always},
-    {"menuadd"_L1, always, browsing},
-    {"menuedit"_L1, always, browsingWithLines},
-    {"menudelete"_L1, always, browsingWithLines},
-    {"menudeleteold"_L1, always, browsing},
+    {"menuadd"_L1, always, browsingWritable},
+    {"menuedit"_L1, always, browsingWithLinesWritable},
+    {"menudelete"_L1, always, browsingWithLinesWritable},
+    {"menudeleteold"_L1, always, browsingWritable},
     {"menureminder2Action"_L1, editing, always},
     {"menusave"_L1, always, editing},
     {"menucancel"_L1, always, editing},
 
-    {"tooladd"_L1, browsing, always},
-    {"tooledit"_L1, browsing, hasLines},
-    {"tooldelete"_L1, browsing, hasLines},
+    {"tooladd"_L1, browsing, writable},
+    {"tooledit"_L1, browsing, hasLinesWritable},
+    {"tooldelete"_L1, browsing, hasLinesWritable},
     {"toolsave"_L1, editing, always},
     {"toolcancel"_L1, editing, always},
     {"toolprint"_L1, always, browsingWithLines},

@@ -16,6 +16,7 @@ struct WindowState {
     Mode mode = Mode::Browsing;
     View view = View::Upcoming;
     bool hasLines = false; // the list of `view` has at least one line
+    bool readOnly = false; // reminder.dat can only be read: nothing that writes it is offered
 };
 
 // The toolbar's positions, separators included.

@@ -151,16 +151,20 @@ void OptionsForm::loadSettings() {
 }
 
 void OptionsForm::cmdsave_Click() {
-    if (!store(keys::Minimize, m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")))
-        return;
     if (m_settings.get(keys::DaysChecked).isEmpty())
         m_combodays->setCurrentText(kDefaultDays);
-    if (!store(keys::DaysChecked, m_combodays->currentText()))
+    // One write for the three, so that the file never holds half of a Save.
+    QString error;
+    if (!m_settings.save(
+            {{keys::Minimize, m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+             {keys::DaysChecked, m_combodays->currentText()},
+             {keys::CalendarFormat,
+              m_option1->isChecked() ? QStringLiteral("mm/dd") : QStringLiteral("dd/mm")}},
+            &error)) {
+        m_messages.showMessage(this, tr("Nudgewell"), error, MessageBoxes::Icon::Warning);
         return;
+    }
     emit daysCheckedSaved(m_combodays->currentText());
-    if (!store(keys::CalendarFormat,
-               m_option1->isChecked() ? QStringLiteral("mm/dd") : QStringLiteral("dd/mm")))
-        return;
     accept();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nudgewell {
@@ -25,20 +26,83 @@ bool fail(QString* error, const QString& what) {
     return false;
 }
 
+bool notRegular(QString* error, const QString& path) {
+    return fail(error, QCoreApplication::translate("file_system",
+                                                   "Cannot open %1: it is not a regular file.")
+                           .arg(path));
+}
+
+// Looks before opening: opening a pipe for reading waits for a writer, and a device reads
+// forever. A missing file passes when it may be created.
+bool regularOrMissing(const QString& path, bool mayBeMissing, QString* error) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        if (errno == ENOENT && mayBeMissing)
+            return true;
+        return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
+                               .arg(path, systemReason()));
+    }
+    return S_ISREG(status.st_mode) || notRegular(error, path);
+}
+
+// The same check on what was opened, in case the name changed hands in between.
+bool openedRegular(QFile& file, QString* error) {
+    struct stat status {};
+    if (::fstat(file.handle(), &status) == 0 && S_ISREG(status.st_mode))
+        return true;
+    file.close();
+    return notRegular(error, file.fileName());
+}
+
+bool openChecked(QFile& file, QIODevice::OpenMode mode, bool mayBeMissing, QString* error) {
+    if (!regularOrMissing(file.fileName(), mayBeMissing, error))
+        return false;
+    if (!file.open(mode | QIODevice::Unbuffered))
+        return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
+                               .arg(file.fileName(), file.errorString()));
+    return openedRegular(file, error);
+}
+
 } // namespace
 
 bool FileSystem::openReadWrite(QFile& file, QString* error) {
-    if (file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return true;
-    return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
-                           .arg(file.fileName(), file.errorString()));
+    return openChecked(file, QIODevice::ReadWrite, true, error);
+}
+
+bool FileSystem::openReadOnly(QFile& file, QString* error) {
+    return openChecked(file, QIODevice::ReadOnly, false, error);
 }
 
 bool FileSystem::create(QFile& file, QString* error) {
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered))
         return true;
     return fail(error, QCoreApplication::translate("file_system", "Cannot create %1: %2")
                            .arg(file.fileName(), file.errorString()));
+}
+
+bool FileSystem::adopt(QFile& opened, QFile& file, QString* error) {
+    file.close();
+    const int fd = ::fcntl(opened.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
+                               .arg(nameOf(opened), systemReason()));
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
+                               .arg(nameOf(opened), file.errorString()));
+    }
+    return true;
+}
+
+bool FileSystem::truncate(QFile& file, qint64 length, QString* error) {
+    if (!file.resize(length))
+        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
+                               .arg(nameOf(file), file.errorString()));
+    if (::fsync(file.handle()) != 0)
+        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1 to disk: %2")
+                               .arg(nameOf(file), systemReason()));
+    return true;
 }
 
 bool FileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error) {
@@ -47,14 +111,14 @@ bool FileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* dat
         return true;
     if (!file.seek(offset))
         return fail(error, QCoreApplication::translate("file_system", "Cannot read %1: %2")
-                               .arg(file.fileName(), file.errorString()));
+                               .arg(nameOf(file), file.errorString()));
     data->resize(length);
     qint64 got = 0;
     while (got < length) {
         const qint64 n = file.read(data->data() + got, length - got);
         if (n < 0)
             return fail(error, QCoreApplication::translate("file_system", "Cannot read %1: %2")
-                                   .arg(file.fileName(), file.errorString()));
+                                   .arg(nameOf(file), file.errorString()));
         if (n == 0)
             break;
         got += n;
@@ -66,17 +130,17 @@ bool FileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* dat
 bool FileSystem::write(QFile& file, qint64 offset, const QByteArray& data, QString* error) {
     if (!file.seek(offset) || file.write(data) != data.size())
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
-                               .arg(file.fileName(), file.errorString()));
+                               .arg(nameOf(file), file.errorString()));
     return true;
 }
 
 bool FileSystem::flush(QFile& file, QString* error) {
     if (!file.flush())
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
-                               .arg(file.fileName(), file.errorString()));
+                               .arg(nameOf(file), file.errorString()));
     if (::fsync(file.handle()) != 0)
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1 to disk: %2")
-                               .arg(file.fileName(), systemReason()));
+                               .arg(nameOf(file), systemReason()));
     return true;
 }
 
@@ -113,6 +177,16 @@ bool FileSystem::syncDirectory(const QString& directory, QString* error) {
 FileSystem& FileSystem::real() {
     static FileSystem instance;
     return instance;
+}
+
+QString FileSystem::nameOf(const QFile& file) {
+    if (!file.fileName().isEmpty() || file.handle() < 0)
+        return file.fileName();
+    // A file opened on a descriptor has no name of its own; the kernel knows its path.
+    QString path = QFileInfo(QStringLiteral("/proc/self/fd/%1").arg(file.handle())).symLinkTarget();
+    if (path.endsWith(QLatin1String(" (deleted)")))
+        path.chop(10);
+    return path;
 }
 
 } // namespace nudgewell

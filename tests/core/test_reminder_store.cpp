@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "data/reminder_reader.h"
 #include "data/reminder_store.h"
 #include "fakes.h"
 
@@ -92,9 +93,25 @@ private slots:
             Step::SyncDirectory);
         row("keeping, folder not synced", "keeping", kThree, rec("second") + rec("third"),
             Step::SyncDirectory);
+        // The new file is in place: the store holds it open even when the descriptor it was
+        // written with cannot be taken over.
+        row("without 1, taking over fails", "without 1", kThree, kThree.mid(70), Step::Adopt);
         for (const char* op : {"write 1 new", "write 4 new"}) { // in place, append
             row(QByteArray(op) + " fails: write", op, kThree, kThree, Step::Write);
             row(QByteArray(op) + " fails: flush", op, kThree, kThree, Step::Flush);
+        }
+        // A short last record counts as whole when it is half a record or more: an append
+        // comes after it, blank-padded as it reads; with less it is written over.
+        const QByteArray longShort = rec("first") + rec("second").left(40);
+        const QByteArray shortShort = rec("first") + rec("second").left(20);
+        row("append after a short record", "write 3 new", longShort,
+            longShort + QByteArray(30, ' ') + written("new"));
+        row("append over a shorter one", "write 2 new", shortShort, rec("first") + written("new"));
+        for (const auto& [name, step] : {std::pair{"write", Step::Write}, {"flush", Step::Flush}}) {
+            row(QByteArray("append after a short record fails: ") + name, "write 3 new", longShort,
+                longShort, step);
+            row(QByteArray("append over a shorter one fails: ") + name, "write 2 new", shortShort,
+                shortShort, step);
         }
     }
     void change() {
@@ -129,20 +146,81 @@ private slots:
                                                     : store.RewriteWithout(arg.toInt(), error);
         };
         QString error;
-        const bool notSynced = failAt == Step::SyncDirectory;
+        const bool notSynced = failAt == Step::SyncDirectory || failAt == Step::Adopt;
         QCOMPARE(run(&error), failAt == Step::None || notSynced);
-        QCOMPARE(error.isEmpty(), failAt == Step::None);
+        QCOMPARE(error.isEmpty(), failAt == Step::None || failAt == Step::Adopt);
         QVERIFY(QFile::exists(dat)); // even when empty
+        QVERIFY(store.isOpen());
         QCOMPARE(readFile(dat), after);
-        QCOMPARE(store.count(), int(after.size() / 70));
+        QCOMPARE(store.count(), int(CountFromLength(after.size(), 70)));
         for (int i = 1; i <= store.count(); ++i) // the store reads the new file
-            QCOMPARE(store.ReadRecord(i).bytes(), after.mid(70 * (i - 1), 70));
+            QCOMPARE(store.ReadRecord(i).bytes(),
+                     after.mid(70 * (i - 1), 70).leftJustified(70, ' '));
         QCOMPARE(store.ReadRecord(store.count() + 1), ReminderRecord()); // past the end
         QVERIFY(!QFile::exists(tmp));
         if (verb == QLatin1String("write") && failAt == Step::None)
             QCOMPARE(store.ReadRecord(arg.toInt()).trimmedText(), text.left(55));
         if (failAt != Step::None && !notSynced)
             QVERIFY2(run(&error), qPrintable(error));
+    }
+
+    // A file the user may read but not write is shown, and every change says why it fails.
+    void readOnlyFile_data() {
+        QTest::addColumn<bool>("onDisk"); // else opening for writing is refused by the seam
+        QTest::newRow("permissions") << true;
+        QTest::newRow("refused") << false;
+    }
+    void readOnlyFile() {
+        QFETCH(bool, onDisk);
+        QTemporaryDir dir;
+        const QString dat = dir.filePath(QStringLiteral("reminder.dat"));
+        writeFile(dat, kThree);
+        QFile::setPermissions(dat, QFile::ReadOwner);
+        if (onDisk && QFile(dat).open(QIODevice::WriteOnly))
+            QSKIP("Running with the right to write any file (root).");
+        FailingFileSystem files;
+        files.failAt = onDisk ? Step::None : Step::Open;
+        ReminderStore store(dir.path(), files);
+        QString error;
+        QVERIFY2(store.Open(&error), qPrintable(error));
+        QVERIFY(store.readOnly());
+        QCOMPARE(store.count(), 3);
+        QCOMPARE(store.ReadRecord(2).trimmedText(), QStringLiteral("second"));
+        ReminderRecord record;
+        for (const auto& change :
+             {std::function([&] { return store.WriteRecord(4, record, &error); }),
+              std::function([&] { return store.WriteRecord(1, record, &error); }),
+              std::function([&] { return store.RewriteWithout(1, &error); }),
+              std::function([&] { return store.RewriteKeeping(notFirst, &error); })}) {
+            error.clear();
+            QVERIFY(!change());
+            QVERIFY2(error.contains(QLatin1String("changes cannot be saved")), qPrintable(error));
+        }
+        QCOMPARE(readFile(dat), kThree);
+        QCOMPARE(store.count(), 3);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("reminder.tmp"))));
+    }
+
+    void notRegular_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("link to a device") << "device";
+    }
+    void notRegular() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        makeNotRegular(dir.filePath(QStringLiteral("reminder.dat")), kind);
+        ReminderStore store(dir.path());
+        QString error;
+        QVERIFY(!store.Open(&error));
+        QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
+        QVERIFY(!store.isOpen());
+        // Nor does the agenda's reader wait on a pipe or read a device forever.
+        ReminderFileReader reader;
+        error.clear();
+        QVERIFY(!reader.open(dir.filePath(QStringLiteral("reminder.dat")), &error));
+        QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
     }
 };
 

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/settings.h"
+#include "fakes.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace nudgewell;
+using namespace nudgewell::test;
+using Step = FailingFileSystem::Step;
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -21,6 +27,149 @@ private slots:
         QVERIFY(!SettingsStore(file + QStringLiteral("/below.conf"))
                      .save(keys::Height, QStringLiteral("5655"), &error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // The file stays one QSettings reads and writes: each value goes both ways unchanged.
+    void compatible_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("number") << "Days Checked"
+                                << "15";
+        QTest::newRow("commas") << "Long Date"
+                                << "dddd, MMMM dd, yyyy";
+        QTest::newRow("blanks around") << "Short Date"
+                                       << " d/M/yy ";
+        QTest::newRow("quote, backslash, equals") << "Medium Date"
+                                                  << "a\"b\\c=d;e";
+        QTest::newRow("at sign") << "Copy Date"
+                                 << "@Variant(x)";
+        QTest::newRow("beyond ASCII") << "Long Date"
+                                      << "dddd d. MMMM yyyy – ✓ 年";
+        // Found by the fuzzer: a character beyond the basic plane came back as two "?".
+        QTest::newRow("beyond the basic plane") << "Long Date"
+                                                << "dddd 📅 d MMMM";
+        QTest::newRow("control characters") << "Copy Date"
+                                            << "a\tb\nc\x01"
+                                               "2";
+        QTest::newRow("empty") << "Minimize"
+                               << "";
+        QTest::newRow("odd key") << "Wid/th %x"
+                                 << "1";
+    }
+    void compatible() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString ours = dir.filePath(QStringLiteral("ours.conf"));
+        QVERIFY(SettingsStore(ours).save(key, value));
+        QSettings readBack(ours, QSettings::IniFormat);
+        QCOMPARE(readBack.status(), QSettings::NoError);
+        QCOMPARE(readBack.value(QStringLiteral("Nudgewell/") + key).toString(), value);
+
+        const QString theirs = dir.filePath(QStringLiteral("theirs.conf"));
+        {
+            QSettings written(theirs, QSettings::IniFormat);
+            written.setValue(QStringLiteral("Nudgewell/") + key, value);
+            written.setValue(QStringLiteral("Other/Kept"), QStringList{"a", "b"});
+        }
+        const QByteArray before = readFile(theirs);
+        SettingsStore store(theirs);
+        QCOMPARE(store.readError(), QString());
+        QCOMPARE(store.get(key), value);
+        // A change to one key leaves every other one as it was.
+        QVERIFY(store.save(keys::Height, QStringLiteral("6000")));
+        QSettings after(theirs, QSettings::IniFormat);
+        QCOMPARE(after.value(QStringLiteral("Nudgewell/") + key).toString(), value);
+        QCOMPARE(after.value(QStringLiteral("Other/Kept")).toStringList(), QStringList({"a", "b"}));
+        QCOMPARE(after.value(QStringLiteral("Nudgewell/Height")).toString(),
+                 QStringLiteral("6000"));
+        QVERIFY(before != readFile(theirs));
+    }
+
+    // A file that cannot be read is reported as such, with the reason, and never written.
+    void unreadable_data() {
+        QTest::addColumn<QString>("kind"); // "text:<content>" or a kind of makeNotRegular
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("section not closed") << "text:[Nudgewell\nHeight=5"
+                                            << "not closed";
+        QTest::newRow("line without a value") << "text:[Nudgewell]\ngarbage"
+                                              << "name=value";
+        QTest::newRow("a folder") << "folder"
+                                  << "not a regular file";
+        QTest::newRow("a pipe") << "pipe"
+                                << "not a regular file";
+        QTest::newRow("a link to a device") << "device"
+                                            << "not a regular file";
+    }
+    void unreadable() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Nudgewell.conf"));
+        if (kind.startsWith(QLatin1String("text:")))
+            writeFile(file, kind.mid(5).toUtf8());
+        else
+            makeNotRegular(file, kind);
+        const QByteArray before = readFile(file);
+        SettingsStore store(file);
+        QVERIFY2(store.readError().contains(reason), qPrintable(store.readError()));
+        QVERIFY(store.readError().contains(file));
+        QString error;
+        QVERIFY(!store.save(
+            {{keys::Height, QStringLiteral("6000")}, {keys::Width, QStringLiteral("9000")}},
+            &error));
+        QVERIFY2(error.contains(QLatin1String("Cannot write")), qPrintable(error));
+        QCOMPARE(store.get(keys::Width), QString()); // what the file holds
+        QCOMPARE(QFileInfo(file).isFile(), kind.startsWith(QLatin1String("text:")));
+        QCOMPARE(readFile(file), before);
+        QVERIFY(!QFile::exists(file + QStringLiteral(".tmp")));
+    }
+
+    // Leftovers of a run killed while writing (a lock file of QSettings, our temporary file)
+    // neither hold a write up nor reach the file.
+    void leftovers() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Nudgewell.conf"));
+        writeFile(file, "[Nudgewell]\nHeight=5000\n");
+        writeFile(file + QStringLiteral(".lock"), "");
+        writeFile(file + QStringLiteral(".tmp"), "[Nudgewell]\nHeight=1\n");
+        QElapsedTimer timer;
+        timer.start();
+        SettingsStore store(file);
+        QVERIFY(store.save(keys::Width, QStringLiteral("9000")));
+        QCOMPARE_LT(timer.elapsed(), 1000);
+        QCOMPARE(readFile(file), QByteArray("[Nudgewell]\nHeight=5000\nWidth=9000\n"));
+        QVERIFY(!QFile::exists(file + QStringLiteral(".tmp")));
+    }
+
+    // A write that fails at any step says why, leaves the file as it was, and a later one works.
+    void failingWrite_data() {
+        QTest::addColumn<Step>("failAt");
+        QTest::newRow("remove the old temporary file") << Step::Remove;
+        QTest::newRow("create") << Step::Create;
+        QTest::newRow("write") << Step::Write;
+        QTest::newRow("flush") << Step::Flush;
+        QTest::newRow("rename") << Step::Rename;
+    }
+    void failingWrite() {
+        QFETCH(Step, failAt);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Nudgewell.conf"));
+        const QByteArray before("[Nudgewell]\nHeight=5000\nWidth=8000\n");
+        writeFile(file, before);
+        FailingFileSystem files;
+        SettingsStore store(file, files);
+        files.failAt = failAt;
+        QString error;
+        QVERIFY(!store.save(
+            {{keys::Height, QStringLiteral("6000")}, {keys::Width, QStringLiteral("9000")}},
+            &error));
+        QVERIFY2(error.contains(QLatin1String("injected failure")), qPrintable(error));
+        QCOMPARE(readFile(file), before);
+        QCOMPARE(store.get(keys::Height), QStringLiteral("5000"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Nudgewell.conf"});
+        QVERIFY2(store.save(keys::Minimize, QStringLiteral("1"), &error), qPrintable(error));
+        QCOMPARE(readFile(file), QByteArray("[Nudgewell]\nHeight=5000\nWidth=8000\nMinimize=1\n"));
     }
 
     void daysChecked_data() {

@@ -21,10 +21,10 @@ private slots:
         QTest::addColumn<int>("existing"); // bytes already in the file, 0 for no file
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<Step>("failAt");
-        const auto row = [](const char* name, const char* format, const char* locale,
+        const auto row = [](const QByteArray& name, const char* format, const char* locale,
                             const QByteArray& after, int existing = 0, Step failAt = Step::None) {
-            QTest::newRow(name) << QString(format) << QString(locale) << existing << after
-                                << failAt;
+            QTest::newRow(name.constData())
+                << QString(format) << QString(locale) << existing << after << failAt;
         };
         const QByteArray us = "17/10/200210:30:15 AM ";
         row("first start, day-first, 12-hour", "dd/mm", "en_US", us);
@@ -39,6 +39,14 @@ private slots:
         row("after three records", "dd/mm", "en_US", QByteArray(66, '#') + us, 66);
         row("partial record rounds down", "dd/mm", "en_US", QByteArray(66, '#') + us, 70);
         row("open fails, nothing written", "dd/mm", "en_US", {}, 0, Step::Open);
+        // A failed write or flush takes back what went down, a kept partial record included.
+        for (const auto& [name, step] : {std::pair{"write", Step::Write}, {"flush", Step::Flush}}) {
+            const QByteArray n(name);
+            row(n + " fails, first start", "dd/mm", "en_US", "", 0, step);
+            row(n + " fails, three records", "dd/mm", "en_US", QByteArray(66, '#'), 66, step);
+            row(n + " fails, partial kept", "dd/mm", "en_US", QByteArray(70, '#'), 70, step);
+            row(n + " fails, partial rounded up", "dd/mm", "en_US", QByteArray(80, '#'), 80, step);
+        }
     }
     void append() {
         QFETCH(QString, calendarFormat);
@@ -60,6 +68,29 @@ private slots:
         QCOMPARE(error.isEmpty(), failAt == Step::None);
         QCOMPARE(QFile::exists(path), !after.isNull());
         QCOMPARE(readFile(path), after);
+    }
+
+    // Reading the log for the notification never waits on a pipe or reads a device forever.
+    void readNotRegular_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("link to a device") << "device";
+    }
+    void readNotRegular() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("startup.dat"));
+        makeNotRegular(path, kind);
+        QByteArray log;
+        QString error;
+        QVERIFY(!readStartupLog(dir.path(), FileSystem::real(), &log, &error));
+        QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
+        error.clear();
+        QVERIFY(!AppendStartupRecord(dir.path(), QDateTime(QDate(2002, 10, 17), QTime(10, 30)),
+                                     DateOrder::DayFirst, QLocale(QLocale::C), FileSystem::real(),
+                                     &error));
+        QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
     }
 };
 

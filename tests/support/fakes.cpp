@@ -4,6 +4,10 @@
 #include "data/codepage.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nudgewell::test {
 
@@ -21,8 +25,24 @@ bool FailingFileSystem::openReadWrite(QFile& file, QString* error) {
     return !injected(Step::Open, error) && FileSystem::openReadWrite(file, error);
 }
 
+bool FailingFileSystem::openReadOnly(QFile& file, QString* error) {
+    return !injected(Step::OpenReadOnly, error) && FileSystem::openReadOnly(file, error);
+}
+
 bool FailingFileSystem::create(QFile& file, QString* error) {
     return !injected(Step::Create, error) && FileSystem::create(file, error);
+}
+
+bool FailingFileSystem::adopt(QFile& opened, QFile& file, QString* error) {
+    if (injected(Step::Adopt, error)) {
+        file.close(); // as the real one leaves it
+        return false;
+    }
+    return FileSystem::adopt(opened, file, error);
+}
+
+bool FailingFileSystem::truncate(QFile& file, qint64 length, QString* error) {
+    return !injected(Step::Truncate, error) && FileSystem::truncate(file, length, error);
 }
 
 bool FailingFileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data,
@@ -57,10 +77,22 @@ bool FailingFileSystem::syncDirectory(const QString& directory, QString* error) 
 }
 
 QByteArray readFile(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return {}; // a pipe would wait for a writer
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+void makeNotRegular(const QString& path, const QString& kind) {
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == QLatin1String("folder"))
+        ::mkdir(name.constData(), 0700);
+    else if (kind == QLatin1String("pipe"))
+        ::mkfifo(name.constData(), 0600);
+    else
+        ::symlink("/dev/zero", name.constData());
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

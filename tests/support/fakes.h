@@ -29,14 +29,30 @@ private:
 // reason ("injected failure").
 class FailingFileSystem final : public FileSystem {
 public:
-    enum class Step { None, Open, Create, Read, Write, Flush, Rename, Remove, SyncDirectory };
+    enum class Step {
+        None,
+        Open,
+        Create,
+        Read,
+        Write,
+        Flush,
+        Rename,
+        Remove,
+        SyncDirectory,
+        OpenReadOnly,
+        Adopt,
+        Truncate,
+    };
 
     Step failAt = Step::None;
     // Fail only the n-th call of that step (1 = the first).
     int failOnCall = 1;
 
     bool openReadWrite(QFile& file, QString* error) override;
+    bool openReadOnly(QFile& file, QString* error) override;
     bool create(QFile& file, QString* error) override;
+    bool adopt(QFile& opened, QFile& file, QString* error) override;
+    bool truncate(QFile& file, qint64 length, QString* error) override;
     bool read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error) override;
     bool write(QFile& file, qint64 offset, const QByteArray& data, QString* error) override;
     bool flush(QFile& file, QString* error) override;
@@ -50,6 +66,9 @@ private:
 };
 
 QByteArray readFile(const QString& path);
+// Puts something other than a regular file at `path`: "folder", "pipe" (a FIFO) or "device"
+// (a symbolic link to /dev/zero).
+void makeNotRegular(const QString& path, const QString& kind);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // A 70-byte record from its fields, the text padded to 55.
