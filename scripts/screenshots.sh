@@ -25,12 +25,7 @@ cleanup() {
 trap cleanup EXIT
 
 source scripts/xvfb.sh
-start_xvfb "$work" 1024x768x24
-pids+=("$xvfb_pid")
-export DISPLAY=$display
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_desktop "$work"
 
 record() { # text, years flag, frequency, date as mm/dd/yyyy
     printf '%-55s\0\0\0%s%s%s' "$1" "$2" "$3" "$4"
@@ -76,6 +71,7 @@ import -window "$window" -frame "$images/editor.png"
 # Cancel the new reminder (F8), so that nothing is left half made, then exit.
 xdotool key --window "$window" F8
 sleep 0.3
-xdotool key --window "$window" F12
+# The window may be gone before the key's release is sent: that is the program ending.
+xdotool key --window "$window" F12 2>/dev/null || true
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 echo "Wrote $images/upcoming.png, all.png and editor.png"

@@ -14,3 +14,14 @@ start_xvfb() {
     display=":$(head -n1 "$1/display")"
     [ "$display" != ":" ]
 }
+
+# start_desktop FOLDER: Xvfb at 1024x768 with openbox, as a small desktop would show the
+# program; exports DISPLAY and adds both to $pids for the caller's clean-up.
+start_desktop() {
+    start_xvfb "$1" 1024x768x24
+    pids+=("$xvfb_pid")
+    export DISPLAY=$display
+    openbox >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 1
+}

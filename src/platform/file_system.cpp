@@ -95,14 +95,18 @@ bool FileSystem::adopt(QFile& opened, QFile& file, QString* error) {
     return true;
 }
 
-bool FileSystem::truncate(QFile& file, qint64 length, QString* error) {
-    if (!file.resize(length))
-        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
-                               .arg(nameOf(file), file.errorString()));
+bool FileSystem::syncToDisk(QFile& file, QString* error) {
     if (::fsync(file.handle()) != 0)
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1 to disk: %2")
                                .arg(nameOf(file), systemReason()));
     return true;
+}
+
+bool FileSystem::truncate(QFile& file, qint64 length, QString* error) {
+    if (!file.resize(length))
+        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
+                               .arg(nameOf(file), file.errorString()));
+    return syncToDisk(file, error);
 }
 
 bool FileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error) {
@@ -138,10 +142,7 @@ bool FileSystem::flush(QFile& file, QString* error) {
     if (!file.flush())
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
                                .arg(nameOf(file), file.errorString()));
-    if (::fsync(file.handle()) != 0)
-        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1 to disk: %2")
-                               .arg(nameOf(file), systemReason()));
-    return true;
+    return syncToDisk(file, error);
 }
 
 bool FileSystem::rename(const QString& from, const QString& to, QString* error) {

@@ -39,6 +39,10 @@ public:
     static FileSystem& real();
     // The name of an open file, also of one opened by `adopt`.
     static QString nameOf(const QFile& file);
+
+private:
+    // fsync, with the system's reason on failure.
+    static bool syncToDisk(QFile& file, QString* error);
 };
 
 } // namespace nudgewell
