@@ -40,7 +40,7 @@ void MainWindow::openEditor(const QDate& date) {
 void MainWindow::closeEditor() {
     moveEmptyLabels(2160);
     m_state.mode = Mode::Browsing;
-    applyState();
+    // The rebuild applies the browsing state with the list's new lines.
     RefreshActiveView();
 }
 

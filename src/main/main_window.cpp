@@ -192,10 +192,15 @@ void MainWindow::createToolBar() {
 }
 
 void MainWindow::applyState() {
-    for (const ActionState& row : actionStates()) {
-        auto* action = findChild<QAction*>(row.objectName);
-        action->setVisible(row.visible(m_state));
-        action->setEnabled(row.enabled(m_state));
+    // Looked up once: every view build comes through here.
+    if (m_stateActions.empty()) {
+        for (const ActionState& row : actionStates())
+            m_stateActions.push_back(findChild<QAction*>(row.objectName));
+    }
+    const std::span<const ActionState> rows = actionStates();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        m_stateActions[i]->setVisible(rows[i].visible(m_state));
+        m_stateActions[i]->setEnabled(rows[i].enabled(m_state));
     }
     const bool browsing = m_state.mode == Mode::Browsing;
     // The menu bar grabs the mnemonic of hidden menus too, and two "&Reminder"s would share
@@ -380,7 +385,8 @@ void MainWindow::onFocusWindowChanged(QWindow* window) {
 }
 
 void MainWindow::handleActivation() {
-    const DateOrder order = DateOrderFromSetting(m_services.settings.get(keys::CalendarFormat));
+    const DateOrder order = DateOrderFromSetting(m_services.settings.get(keys::CalendarFormat),
+                                                 m_services.clock.locale());
     m_patterns = DatePatterns::forOrder(order);
     m_lblShowDate2->setText(
         Format(m_services.clock.now(), m_patterns.twoDigitYear, m_services.clock.locale()));

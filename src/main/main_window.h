@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -147,6 +148,8 @@ private:
     QMenu* m_menureminder2 = nullptr;
     // The toolbar's actions by position, separators included.
     std::array<QAction*, kToolCount + 1> m_tools = {};
+    // The actions of actionStates(), row by row.
+    std::vector<QAction*> m_stateActions;
 
     QPointer<QWidget> m_calendarWindow;
     QPointer<QWidget> m_startupWindow;

@@ -7,6 +7,7 @@
 #include "data/startup_log_file.h"
 #include "platform/clock.h"
 #include "platform/notifier.h"
+#include "ui/bring_to_front.h"
 
 #include <QDebug>
 #include <QDir>
@@ -16,8 +17,9 @@ namespace nudgewell {
 
 namespace {
 
-DateOrder calendarOrder(const SettingsStore& settings) {
-    return DateOrderFromSetting(settings.get(keys::CalendarFormat));
+DateOrder calendarOrder(const Services& services) {
+    return DateOrderFromSetting(services.settings.get(keys::CalendarFormat),
+                                services.clock.locale());
 }
 
 // The notification is a courtesy: what keeps it from being shown goes to standard error, and
@@ -37,7 +39,7 @@ StartNoticePoster::StartNoticePoster(const Services& services, Notifier& notifie
     QByteArray log;
     QString error;
     if (readStartupLog(m_services.directory, m_services.files, &log, &error))
-        m_previousStart = previousStartDate(log, calendarOrder(m_services.settings));
+        m_previousStart = previousStartDate(log, calendarOrder(m_services));
     else
         warn(error);
     connect(&m_notifier, &Notifier::activated, this, &StartNoticePoster::bringBack);
@@ -53,7 +55,7 @@ void StartNoticePoster::post(QWidget* window) {
         return;
     }
     const ViewContext context = ViewContext::make(
-        m_services.clock.today(), calendarOrder(m_services.settings), m_services.clock.locale());
+        m_services.clock.today(), calendarOrder(m_services), m_services.clock.locale());
     const StartNotice notice =
         buildStartNotice(reader.records(), context, m_previousStart, window->isMinimized());
     if (notice.isEmpty())
@@ -63,13 +65,8 @@ void StartNoticePoster::post(QWidget* window) {
 }
 
 void StartNoticePoster::bringBack() {
-    if (!m_window)
-        return;
-    // Keeps a maximised window maximised.
-    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    if (m_window)
+        bringToFront(*m_window);
 }
 
 } // namespace nudgewell

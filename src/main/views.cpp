@@ -122,7 +122,12 @@ void ReminderLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
     QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
     layout.setWrapMode(QTextOption::NoWrap);
-    layout.setTabArray(tabStops(QFontMetricsF(opt.font), m_locale));
+    // Measured once per font, not for every row painted.
+    if (m_stops.isEmpty() || opt.font != m_stopsFont) {
+        m_stopsFont = opt.font;
+        m_stops = tabStops(QFontMetricsF(opt.font), m_locale);
+    }
+    layout.setTabArray(m_stops);
     painter->save();
     const bool selected = opt.state & QStyle::State_Selected;
     const QPalette::ColorGroup group =

@@ -4,6 +4,7 @@
 #include "data/view_lines.h"
 
 #include <QAbstractListModel>
+#include <QFont>
 #include <QLocale>
 #include <QSize>
 #include <QStyledItemDelegate>
@@ -52,6 +53,8 @@ public:
 
 private:
     QLocale m_locale;
+    mutable QFont m_stopsFont;
+    mutable QList<qreal> m_stops;
 };
 
 } // namespace nudgewell
