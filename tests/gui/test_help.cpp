@@ -13,6 +13,7 @@
 #include <QHelpSearchEngine>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -262,7 +263,8 @@ private slots:
 
     void helpCommandsAndF1_data() {
         // Steps, separated by "; ": "trigger <action>", "focus <widget>", "F1",
-        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "about", "Esc".
+        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "title <menu>" (F1
+        // on its title, highlighted by Alt and the arrows, the menu closed), "about", "Esc".
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QList<int>>("requests"); // 0 for the contents
         using L = QList<int>;
@@ -279,6 +281,7 @@ private slots:
         QTest::newRow("F1 show years") << "trigger tooladd; focus yearlist; F1" << L{202};
         QTest::newRow("F1 editor calendar") << "trigger tooladd; focus Calendar2; F1" << L{200};
         QTest::newRow("F1 File menu") << "menu menufile -" << L{200};
+        QTest::newRow("F1 Reminder title") << "title menureminder1" << L{202};
         QTest::newRow("F1 Calendar item") << "menu menufile menuCalendar" << L{200};
         QTest::newRow("F1 Startup List item") << "menu menufile menustartup" << L{206};
         QTest::newRow("F1 Options item") << "menu menufile menuoptions" << L{205};
@@ -326,6 +329,16 @@ private slots:
                     menu->setActiveAction(f.action(words[2]));
                 QTest::keyClick(menu, Qt::Key_F1);
                 QVERIFY(!menu->isVisible());
+            } else if (words[0] == "title") {
+                auto* bar = f.window->menuBar();
+                const QAction* title = f.window->findChild<QMenu*>(words[1])->menuAction();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+                for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
+                    QTest::keyClick(bar, Qt::Key_Right);
+                QCOMPARE(bar->activeAction(), title);
+                QCOMPARE(QApplication::focusWidget(), bar);
+                QTest::keyClick(bar, Qt::Key_F1);
+                QVERIFY(!bar->hasFocus());
             } else if (words[0] == "about") {
                 f.action("menuhelpabout")->trigger();
                 about = f.find<QWidget>("AboutForm");
