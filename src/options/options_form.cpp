@@ -4,6 +4,7 @@
 #include "data/settings.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -125,7 +126,7 @@ OptionsForm::OptionsForm(SettingsStore& settings, MessageBoxes& messages, HelpVi
     const double dpi = dpiOf(this);
     setFixedSize(twipsToPixels(5010, dpi), twipsToPixels(3345, dpi));
     if (parent)
-        move(parent->window()->pos());
+        placeOnScreen(this, QRect(parent->window()->geometry().topLeft(), size()));
     enableContextHelp(help, 205);
     loadSettings();
 }

@@ -6,6 +6,7 @@
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"
 #include "ui/button_bar.h"
+#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -51,7 +52,7 @@ StartupForm::StartupForm(const Services& services, QWidget* parent)
     const double dpi = dpiOf(this);
     resize(twipsToPixels(4380, dpi), twipsToPixels(5520, dpi));
     if (parent)
-        move(parent->window()->pos());
+        placeOnScreen(this, QRect(parent->window()->geometry().topLeft(), size()));
 
     QString error;
     if (!m_log.Open(&error))

@@ -4,6 +4,7 @@
 #include "gui_fixture.h"
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
+#include "ui/placement.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -251,6 +252,8 @@ private slots:
         }
         HelpWindow* window = viewer.window();
         QVERIFY(window->isVisible());
+        // Wholly on the screen (800 x 600 here), however large it would be.
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
         QCOMPARE(window->browser()->source().fileName(), page);
         QVERIFY(!window->browser()->toPlainText().isEmpty());
         // The contents show where the page sits, also after Back and Forward.
@@ -259,6 +262,31 @@ private slots:
                      window->browser()->documentTitle());
         QCOMPARE(window->tabs()->currentIndex(),
                  requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
+    }
+
+    // Every window is placed by one rule: on its screen, frame and all, moved the least.
+    void placement_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("placed");
+        const QRect sxga(0, 0, 1280, 1024), svga(0, 0, 800, 600), right(1920, 0, 1024, 768);
+        QTest::newRow("help below the bottom edge")
+            << QRect(190, 439, 900, 600) << sxga << QRect(190, 420, 900, 600);
+        QTest::newRow("fits: stays") << QRect(10, 30, 900, 600) << sxga << QRect(10, 30, 900, 600);
+        QTest::newRow("800 x 600: too wide and too high, shrunk")
+            << QRect(100, 100, 900, 640) << svga << QRect(4, 24, 792, 572);
+        QTest::newRow("800 x 600: above and left of it")
+            << QRect(-50, -10, 400, 300) << svga << QRect(4, 24, 400, 300);
+        QTest::newRow("second screen: kept on it, right edge")
+            << QRect(2800, 100, 300, 200) << right << QRect(2640, 100, 300, 200);
+    }
+    void placement() {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, area);
+        QFETCH(QRect, placed);
+        const QMargins frame(4, 24, 4, 4);
+        QCOMPARE(fitOnScreen(wanted, frame, area), placed);
+        QVERIFY(area.contains(placed.marginsAdded(frame)));
     }
 
     void helpCommandsAndF1_data() {
