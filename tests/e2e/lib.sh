@@ -23,6 +23,7 @@ chmod 700 "$work/runtime"
 run() {
     cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
         XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
+        ${DBUS_SESSION_BUS_ADDRESS:+DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"} \
         QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
 }
