@@ -126,7 +126,7 @@ OptionsForm::OptionsForm(SettingsStore& settings, MessageBoxes& messages, HelpVi
     const double dpi = dpiOf(this);
     setFixedSize(twipsToPixels(5010, dpi), twipsToPixels(3345, dpi));
     if (parent)
-        placeOnScreen(this, QRect(parent->window()->geometry().topLeft(), size()));
+        placeOnScreen(this, QRect(parent->window()->pos(), size()));
     enableContextHelp(help, 205);
     loadSettings();
 }

@@ -52,7 +52,7 @@ StartupForm::StartupForm(const Services& services, QWidget* parent)
     const double dpi = dpiOf(this);
     resize(twipsToPixels(4380, dpi), twipsToPixels(5520, dpi));
     if (parent)
-        placeOnScreen(this, QRect(parent->window()->geometry().topLeft(), size()));
+        placeOnScreen(this, QRect(parent->window()->pos(), size()));
 
     QString error;
     if (!m_log.Open(&error))

@@ -52,11 +52,12 @@ void placeOnScreen(QWidget* window, const QRect& wanted) {
         window->setGeometry(wanted);
         return;
     }
+    // A window's position, as move() takes it, is that of its frame; its size is without it.
     const QMargins frame = frameOf(window);
-    const QRect place = fitOnScreen(wanted, frame, screen->availableGeometry());
+    const QPoint inside(frame.left(), frame.top());
+    const QRect place = fitOnScreen(wanted.translated(inside), frame, screen->availableGeometry());
     window->resize(place.size());
-    // A window's position is that of its frame.
-    window->move(place.marginsAdded(frame).topLeft());
+    window->move(place.topLeft() - inside);
 }
 
 } // namespace nudgewell

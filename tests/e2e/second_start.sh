@@ -55,10 +55,9 @@ end_by_f12 "$other" "$other_window" "$work/again.log"
 # A copy that holds the lock but does not answer: the start says so in a message box, and
 # ends with status 1 once it is closed.
 mkdir -p "$work/three"
-flock -n "$work/three/nudgewell.lock" sleep 60 &
-pids+=("$!")
-sleep 0.2
-run "$work/three" "$work/unreachable.log" &
+exec 9>"$work/three/nudgewell.lock"
+flock -n 9 || fail "the test could not take the lock"
+run "$work/three" "$work/unreachable.log" 9>&- &
 unreachable=$!
 pids+=("$unreachable")
 box=$(window_of "$unreachable")
@@ -68,6 +67,7 @@ grep -q "could not be brought to the front" "$work/unreachable.log" ||
 press_until_end "$unreachable" "$box" Return
 [ "$ended" = 1 ] || fail "an unreachable copy ended the start with status $ended"
 [ ! -e "$work/three/reminder.dat" ] || fail "a start that did not run wrote reminder.dat"
+exec 9>&-
 
 kill -0 "$first" 2>/dev/null || fail "the first program ended with the other one"
 end_by_f12 "$first" "$first_window" "$work/first.log"
