@@ -3,6 +3,7 @@
 
 #include "platform/help_viewer.h"
 #include "resources/toolbar_icons.h"
+#include "ui/placement.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -73,12 +74,15 @@ void AboutForm::open() {
         const QScreen* screen = parentWidget() && parentWidget()->screen()
                                     ? parentWidget()->screen()
                                     : QGuiApplication::primaryScreen();
+        const QSize final(width(), twipsToPixels(4650, dpiOf(this)));
         if (screen) {
             const QRect area = screen->geometry();
-            move(area.left() + (area.width() - width()) / 2,
-                 area.top() + (area.height() - height()) / 2);
+            placeOnScreen(this, QRect(QPoint(area.left() + (area.width() - width()) / 2,
+                                             area.top() + (area.height() - height()) / 2),
+                                      final));
+        } else {
+            resize(final);
         }
-        resize(width(), twipsToPixels(4650, dpiOf(this)));
     }
     show();
     raise();

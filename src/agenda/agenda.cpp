@@ -220,7 +220,8 @@ int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsSt
         for (const ListLine& line : buildAllLines(records, context))
             take(line.text);
     } else {
-        forEachUpcomingLine(records, context, days, [&](const QString& line, int) { take(line); });
+        forEachUpcoming(records, context, days, true,
+                        [&](const UpcomingLine& line) { take(line.text); });
     }
     if (written && !text.isEmpty())
         written = writeAll(out, text.toUtf8());

@@ -168,9 +168,9 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
         text.clear();
         return written;
     };
-    for (const char* line :
-         {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Quorvane Software//Nudgewell 5.0//EN",
-          "CALSCALE:GREGORIAN", "METHOD:PUBLISH", "X-WR-CALNAME:Nudgewell"})
+    for (const char* line : {"BEGIN:VCALENDAR", "VERSION:2.0",
+                             "PRODID:-//Quorvane Software//Nudgewell " NUDGEWELL_VERSION "//EN",
+                             "CALSCALE:GREGORIAN", "METHOD:PUBLISH", "X-WR-CALNAME:Nudgewell"})
         appendLine(text, line);
 
     const TextEscaper escaper;

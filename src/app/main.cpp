@@ -33,17 +33,23 @@ int main(int argc, char* argv[]) {
         return 1;
 
     // Before anything is read or written: a second copy in this folder only wakes the first.
+    nudgewell::QtMessageBoxes messages;
     nudgewell::SingleInstance instance;
     QString note;
     const auto claim = instance.claim(QDir::currentPath(), &note);
     if (!note.isEmpty())
         QTextStream(stderr) << note << '\n';
-    if (claim == nudgewell::SingleInstance::Claim::AnotherRuns)
-        return 0;
+    if (claim == nudgewell::SingleInstance::Claim::AnotherRuns) {
+        if (note.isEmpty())
+            return 0;
+        // A start from the desktop has no terminal: the user must learn why no window came.
+        messages.showMessage(nullptr, QStringLiteral("Nudgewell"), note,
+                             nudgewell::MessageBoxes::Icon::Warning);
+        return 1;
+    }
 
     nudgewell::SystemClock clock;
     nudgewell::SettingsStore settings;
-    nudgewell::QtMessageBoxes messages;
     nudgewell::QtHelpViewer help(messages);
     nudgewell::QtPrinter printer;
     nudgewell::QtClipboard clipboard;

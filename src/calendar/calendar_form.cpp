@@ -11,6 +11,7 @@
 #include "platform/system_date.h"
 #include "resources/toolbar_icons.h"
 #include "ui/button_bar.h"
+#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -168,7 +169,9 @@ void CalendarForm::placeOnScreen() {
     const QPointF at = calendarPosition(
         QSizeF(pixelsToTwips(area.width(), dpi), pixelsToTwips(area.height(), dpi)),
         QSizeF(pixelsToTwips(width(), dpi), pixelsToTwips(height(), dpi)));
-    move(area.topLeft() + QPoint(twipsToPixels(at.x(), dpi), twipsToPixels(at.y(), dpi)));
+    nudgewell::placeOnScreen(
+        this, QRect(area.topLeft() + QPoint(twipsToPixels(at.x(), dpi), twipsToPixels(at.y(), dpi)),
+                    size()));
 }
 
 QDate CalendarForm::pickedDate() const {

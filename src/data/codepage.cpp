@@ -60,6 +60,23 @@ QChar* putCp1252(QChar* out, const char* bytes, qsizetype length) {
     return out + length;
 }
 
+QChar* putShownCp1252(QChar* out, const char* bytes, qsizetype length) {
+    QChar* end = putCp1252(out, bytes, length);
+    // A branch-free select the compiler vectorises, like the widening above.
+    char16_t* text = reinterpret_cast<char16_t*>(out);
+    for (qsizetype i = 0; i < length; ++i)
+        text[i] = text[i] < 0x20 ? u' ' : text[i];
+    return end;
+}
+
+QString shownText(QString text) {
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20)
+            c = u' ';
+    }
+    return text;
+}
+
 QString fromCp1252(const char* bytes, qsizetype length) {
     QString out(length, Qt::Uninitialized);
     putCp1252(out.data(), bytes, length);

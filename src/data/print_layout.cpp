@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/print_layout.h"
 
+#include "data/codepage.h"
+
 #include <algorithm>
 
 namespace nudgewell {
@@ -11,7 +13,7 @@ QStringList PrintHeading(const QDate& today, const QLocale& locale, const QStrin
 
 QString PrintLine(const ListLine& line, const ReminderRecord& record) {
     const QString word = FrequencyWord(record.frequencyCode());
-    const QString text = record.text();
+    const QString text = shownText(record.text()); // as the screen line shows it
     // The screen line is its date and weekday, a tab, the word, a tab, the text and the years.
     // Taking the date and weekday from it keeps screen and paper on one date rule. The years
     // hold no tab, so the last match of the tail is the real one.

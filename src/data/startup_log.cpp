@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace nudgewell {
@@ -77,8 +78,17 @@ StartupLog::StartupLog(const QString& directory, FileSystem& files)
 bool StartupLog::Open(QString* error) {
     Close();
     m_file.setFileName(m_path);
-    if (!m_files.openReadWrite(m_file, error))
-        return false;
+    m_readOnly = false;
+    QString reason;
+    if (!m_files.openReadWrite(m_file, &reason)) {
+        if (!QFileInfo(m_path).isFile() || !m_files.openReadOnly(m_file, nullptr)) {
+            if (error)
+                *error = reason;
+            return false;
+        }
+        m_readOnly = true;
+        m_readOnlyReason = reason;
+    }
     m_count = int(CountFromLength(m_file.size(), StartupRecord::Size));
     return true;
 }
@@ -120,9 +130,9 @@ bool StartupLog::listLines(StartupDateColumn column, const QLocale& locale, QStr
 }
 
 bool StartupLog::purge(QString* error) {
-    if (!isOpen()) {
+    if (!isOpen() || m_readOnly) {
         if (error)
-            *error = QStringLiteral("%1 is not open.").arg(m_path);
+            *error = m_readOnly ? m_readOnlyReason : QStringLiteral("%1 is not open.").arg(m_path);
         return false;
     }
     QByteArray last;

@@ -30,10 +30,14 @@ class StartupLog {
 public:
     StartupLog(const QString& directory, FileSystem& files);
 
-    // Opens the file (creating it when missing) and counts its records.
+    // Opens the file (creating it when missing) and counts its records. A file that may be
+    // read but not written is opened to be listed (readOnly() tells, readOnlyReason() says why).
     bool Open(QString* error);
     void Close();
     bool isOpen() const { return m_file.isOpen(); }
+    bool readOnly() const { return m_readOnly; }
+    QString readOnlyReason() const { return m_readOnlyReason; }
+    QString path() const { return m_path; }
     int count() const { return m_count; }
 
     // One line per record: newest first as stored, or oldest first reformatted after a purge.
@@ -54,6 +58,8 @@ private:
     FileSystem& m_files;
     QFile m_file;
     int m_count = 0;
+    bool m_readOnly = false;
+    QString m_readOnlyReason;
 };
 
 } // namespace nudgewell

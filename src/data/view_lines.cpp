@@ -112,12 +112,18 @@ public:
                                           ? writeYears(years, m_todayYear - storedYear)
                                           : 0;
         const QStringView suffix(years, yearsLength);
-        out.resize(prefix.size() + word.size() + ReminderRecord::TextLength + 2 + suffix.size());
+        const qsizetype length =
+            prefix.size() + word.size() + ReminderRecord::TextLength + 2 + suffix.size();
+        // A line the caller kept is left to it rather than copied on resizing.
+        if (out.isDetached())
+            out.resize(length);
+        else
+            out = QString(length, Qt::Uninitialized);
         QChar* at = put(out.data(), prefix);
         *at++ = u'\t';
         at = put(at, word);
         *at++ = u'\t';
-        at = putCp1252(at, textBytes(record), ReminderRecord::TextLength);
+        at = putShownCp1252(at, textBytes(record), ReminderRecord::TextLength);
         put(at, suffix);
     }
 
@@ -144,7 +150,7 @@ QString FrequencyWord(char frequencyCode) {
     case 'Y':
         return QStringLiteral("Yearly ");
     default:
-        return QString(QChar(static_cast<unsigned char>(frequencyCode)));
+        return shownText(QString(QChar(static_cast<unsigned char>(frequencyCode))));
     }
 }
 
@@ -167,7 +173,7 @@ std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
             lines.push_back({writer.ViewLine(writer.prefix(day), record, day.year), i + 1});
         } else {
             // An unreadable date is shown as stored, with no weekday.
-            QString date = record.dateText();
+            QString date = shownText(record.dateText());
             while (date.endsWith(QLatin1Char(' ')))
                 date.chop(1);
             lines.push_back({writer.ViewLine(date + QStringLiteral("      "), record, 0), i + 1});
@@ -270,56 +276,40 @@ std::vector<std::vector<Found>> findByDay(std::span<const ReminderRecord> record
     return byDay;
 }
 
-template <typename T> std::size_t totalOf(const std::vector<std::vector<T>>& buckets) {
-    std::size_t total = 0;
-    for (const auto& bucket : buckets)
-        total += bucket.size();
-    return total;
-}
-
 } // namespace
 
-std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
-                                         const ViewContext& context, int days) {
-    const LineWriter writer(context);
+void forEachUpcoming(std::span<const ReminderRecord> records, const ViewContext& context, int days,
+                     bool withText, const std::function<void(const UpcomingLine&)>& take) {
     std::vector<Day> window;
     const auto byDay = findByDay(records, context, days, &window);
-    std::vector<ListLine> lines;
-    lines.reserve(totalOf(byDay));
-    for (int d = 0; d < int(window.size()); ++d) {
-        const QString prefix = writer.prefix(window[d]);
-        for (const Found& o : byDay[d])
-            lines.push_back({writer.ViewLine(prefix, records[o.index], o.storedYear), o.index + 1});
-    }
-    return lines;
-}
-
-void forEachUpcomingLine(std::span<const ReminderRecord> records, const ViewContext& context,
-                         int days, const std::function<void(const QString&, int)>& take) {
     const LineWriter writer(context);
-    std::vector<Day> window;
-    const auto byDay = findByDay(records, context, days, &window);
-    QString line;
+    QString text; // reused: a caller that keeps a line copies it
     for (int d = 0; d < int(window.size()); ++d) {
-        const QString prefix = writer.prefix(window[d]);
+        const QDate day = context.today.addDays(d);
+        const QString prefix = withText ? writer.prefix(window[d]) : QString();
         for (const Found& o : byDay[d]) {
-            writer.write(line, prefix, records[o.index], o.storedYear);
-            take(line, o.index + 1);
+            if (withText)
+                writer.write(text, prefix, records[o.index], o.storedYear);
+            take({text, o.index + 1, day});
         }
     }
 }
 
+std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
+                                         const ViewContext& context, int days) {
+    std::vector<ListLine> lines;
+    forEachUpcoming(records, context, days, true, [&](const UpcomingLine& line) {
+        lines.push_back({line.text, line.record});
+    });
+    return lines;
+}
+
 std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
                                             const ViewContext& context, int days) {
-    std::vector<Day> window;
-    const auto byDay = findByDay(records, context, days, &window);
     std::vector<Occurrence> out;
-    out.reserve(totalOf(byDay));
-    for (int d = 0; d < int(window.size()); ++d) {
-        const QDate day = context.today.addDays(d);
-        for (const Found& o : byDay[d])
-            out.push_back({o.index + 1, day});
-    }
+    forEachUpcoming(records, context, days, false, [&](const UpcomingLine& line) {
+        out.push_back({line.record, line.day});
+    });
     return out;
 }
 

@@ -30,12 +30,6 @@ struct ListLine {
     int record = 0;
 };
 
-// A reminder (1-based record number) falling on a day.
-struct Occurrence {
-    int record = 0;
-    QDate day;
-};
-
 // "Once   ", "Weekly ", "Monthly", "Yearly ", or the code itself.
 QString FrequencyWord(char frequencyCode);
 // " ... N years" when the flag is 'A', else "".
@@ -43,15 +37,25 @@ QString YearsSuffix(char yearsFlag, int todayYear, int storedYear);
 // Every record, sorted case-insensitively by the whole line.
 std::vector<ListLine> buildAllLines(std::span<const ReminderRecord> records,
                                     const ViewContext& context);
-// The occurrences from today to today + days, by day, then in file order.
+// An upcoming line: its text (empty when not asked for), its record (1-based) and its day.
+struct UpcomingLine {
+    const QString& text;
+    int record = 0;
+    QDate day;
+};
+// The occurrences from today to today + days, by day, then in file order, one at a time. The
+// text is written into the same string each time: a caller that only passes lines on (the
+// agenda) then touches no more memory than one line's.
+void forEachUpcoming(std::span<const ReminderRecord> records, const ViewContext& context, int days,
+                     bool withText, const std::function<void(const UpcomingLine&)>& take);
+// The same lines, kept.
 std::vector<ListLine> buildUpcomingLines(std::span<const ReminderRecord> records,
                                          const ViewContext& context, int days);
-// The same lines one at a time, each written into the same string, for a caller that only
-// passes them on: a list of them all would be memory to touch and free. `take` gets the line
-// and its record.
-void forEachUpcomingLine(std::span<const ReminderRecord> records, const ViewContext& context,
-                         int days, const std::function<void(const QString&, int)>& take);
-// The same occurrences as the upcoming lines, in the same order, without their text.
+// The same occurrences, without their text.
+struct Occurrence {
+    int record = 0;
+    QDate day;
+};
 std::vector<Occurrence> upcomingOccurrences(std::span<const ReminderRecord> records,
                                             const ViewContext& context, int days);
 

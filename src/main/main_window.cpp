@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"
+#include "ui/placement.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 
@@ -321,7 +322,9 @@ void MainWindow::CenterOnScreen() {
     const QRect area = screen->geometry();
     const double left = (pixelsToTwips(area.width(), dpi) - m_widthTwips) / 2;
     const double top = (pixelsToTwips(area.height(), dpi) - m_heightTwips) / 2;
-    move(area.left() + twipsToPixels(left, dpi), area.top() + twipsToPixels(top, dpi));
+    placeOnScreen(this, QRect(QPoint(area.left() + twipsToPixels(left, dpi),
+                                     area.top() + twipsToPixels(top, dpi)),
+                              size()));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

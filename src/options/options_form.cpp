@@ -4,6 +4,7 @@
 #include "data/settings.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -101,6 +102,15 @@ OptionsForm::OptionsForm(SettingsStore& settings, MessageBoxes& messages, HelpVi
     QPushButton* helpButton = makeButton("cmdhelp", tr("&Help"), 3360, &OptionsForm::cmdhelp_Click);
     save->setDefault(true);
 
+    // The pair is one stop for Tab, on the chosen format, and the arrows change the choice
+    // (moving to the other one checks it only from a checked one), as in any group of options.
+    const auto tabToChosen = [this] {
+        for (QRadioButton* option : {m_option1, m_option2})
+            option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    for (QRadioButton* option : {m_option1, m_option2})
+        connect(option, &QRadioButton::toggled, this, tabToChosen);
+
     m_check1->setProperty(kHelpTopicProperty, 206);
     m_combodays->setProperty(kHelpTopicProperty, 207);
     m_option1->setProperty(kHelpTopicProperty, 208);
@@ -116,7 +126,7 @@ OptionsForm::OptionsForm(SettingsStore& settings, MessageBoxes& messages, HelpVi
     const double dpi = dpiOf(this);
     setFixedSize(twipsToPixels(5010, dpi), twipsToPixels(3345, dpi));
     if (parent)
-        move(parent->window()->pos());
+        placeOnScreen(this, QRect(parent->window()->pos(), size()));
     enableContextHelp(help, 205);
     loadSettings();
 }

@@ -3,12 +3,15 @@
 
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
+#include "ui/placement.h"
 
 #include <QHelpEngine>
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QWindow>
 
@@ -116,6 +119,18 @@ void QtHelpViewer::bringToFront() {
     m_window->winId();
     const QWidget* modal = QApplication::activeModalWidget();
     m_window->windowHandle()->setTransientParent(modal ? modal->windowHandle() : nullptr);
+    // First in the middle of the screen the program is on, later where it was left; wholly
+    // on the screen either way.
+    if (!m_window->isVisible()) {
+        const QWidget* asking = QApplication::activeWindow();
+        const QScreen* screen = asking ? asking->screen() : QGuiApplication::primaryScreen();
+        QRect wanted(QPoint(), m_window->size());
+        if (m_window->testAttribute(Qt::WA_Moved))
+            wanted = m_window->geometry();
+        else if (screen)
+            wanted.moveCenter(screen->availableGeometry().center());
+        placeOnScreen(m_window, wanted);
+    }
     if (m_window->isMinimized())
         m_window->showNormal();
     else

@@ -4,13 +4,17 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nudgewell {
@@ -66,27 +70,50 @@ SingleInstance::Claim SingleInstance::claim(const QString& folder, QString* note
     release();
     note->clear();
     const QString lockPath = QDir(folder).filePath(QLatin1String(kLockFileName));
-    auto lock = std::make_unique<QLockFile>(lockPath);
-    // Held for the whole run: only a dead owner (or a reboot) leaves a stale lock, never age.
-    lock->setStaleLockTime(0);
-    errno = 0;
-    if (!lock->tryLock(0)) {
-        const int reason = errno;
-        if (lock->error() == QLockFile::LockFailedError) {
+    const QByteArray name = QFile::encodeName(lockPath);
+    int reason = 0;
+    // The lock is the kernel's lock on the file, which ends with the process that holds it.
+    // So whatever a crash, a power cut or another computer left in the file, a start takes it
+    // over unless a live copy holds it. A copy that ends between the open and the lock has
+    // removed the file locked here: then the one that is there now is locked.
+    for (int attempt = 0; attempt < 3 && reason == 0; ++attempt) {
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0) {
+            reason = errno;
+            break;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            reason = errno;
+            ::close(fd);
+            if (reason != EWOULDBLOCK)
+                break;
             askToRaise(serverName(folder), note);
             return Claim::AnotherRuns;
         }
-        // A read-only folder must not stop the program: its own file handling reports what
-        // cannot be written.
-        *note = tr("Nudgewell cannot create %1 (%2), so a second copy started in this folder "
-                   "will not be noticed.")
-                    .arg(QDir::toNativeSeparators(lockPath),
-                         reason != 0 ? qt_error_string(reason) : tr("unknown error"));
-        return Claim::Unguarded;
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            // Who holds it, for a person who looks; nothing reads it back.
+            const QByteArray owner = QByteArray::number(qint64(::getpid())) + "\nnudgewell\n" +
+                                     QSysInfo::machineHostName().toUtf8() + '\n';
+            const bool written = ::ftruncate(fd, 0) == 0 &&
+                                 ::write(fd, owner.constData(), owner.size()) == owner.size();
+            Q_UNUSED(written) // the lock holds all the same
+            m_lockFd = fd;
+            m_lockPath = lockPath;
+            listen(serverName(folder), note);
+            return Claim::First;
+        }
+        ::close(fd);
     }
-    m_lock = std::move(lock);
-    listen(serverName(folder), note);
-    return Claim::First;
+    // A read-only folder, or something other than a file in the way, must not stop the
+    // program: its own file handling reports what cannot be written.
+    *note = tr("Nudgewell cannot create %1 (%2), so a second copy started in this folder "
+               "will not be noticed.")
+                .arg(QDir::toNativeSeparators(lockPath),
+                     reason != 0 ? qt_error_string(reason) : tr("it keeps changing"));
+    return Claim::Unguarded;
 }
 
 void SingleInstance::listen(const QString& name, QString* note) {
@@ -124,7 +151,13 @@ void SingleInstance::readRequests(QLocalSocket* socket) {
 void SingleInstance::release() {
     delete m_server;
     m_server = nullptr;
-    m_lock.reset();
+    if (m_lockFd >= 0) {
+        // Removed while still held, so that a start that opened it meanwhile sees that it is
+        // gone and locks the next one.
+        ::unlink(QFile::encodeName(m_lockPath).constData());
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
 }
 
 } // namespace nudgewell

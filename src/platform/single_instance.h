@@ -4,11 +4,8 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QLocalServer;
 class QLocalSocket;
-class QLockFile;
 
 namespace nudgewell {
 
@@ -41,7 +38,8 @@ private:
     void listen(const QString& name, QString* note);
     void readRequests(QLocalSocket* socket);
 
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFd = -1; // holds the folder's lock while open
+    QString m_lockPath;
     QLocalServer* m_server = nullptr;
 };
 

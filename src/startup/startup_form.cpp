@@ -6,10 +6,12 @@
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"
 #include "ui/button_bar.h"
+#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHash>
 #include <QListWidget>
 #include <QMenuBar>
@@ -50,11 +52,19 @@ StartupForm::StartupForm(const Services& services, QWidget* parent)
     const double dpi = dpiOf(this);
     resize(twipsToPixels(4380, dpi), twipsToPixels(5520, dpi));
     if (parent)
-        move(parent->window()->pos());
+        placeOnScreen(this, QRect(parent->window()->pos(), size()));
 
     QString error;
     if (!m_log.Open(&error))
         reportFailure(tr("The startup list cannot be opened.\n%1").arg(error));
+    // A log that can only be read is listed all the same, and nothing offers to change it.
+    const bool purgeable = m_log.isOpen() && !m_log.readOnly();
+    for (const char* name : {"menudelete", "tooldelete"})
+        findChild<QAction*>(QLatin1String(name))->setEnabled(purgeable);
+    if (m_log.readOnly())
+        reportFailure(tr("%1 can only be read. The Startup List shows its dates, but the old "
+                         "dates cannot be deleted.\n%2")
+                          .arg(QDir::toNativeSeparators(m_log.path()), m_log.readOnlyReason()));
     fillList(StartupDateColumn::AsStored);
 }
 
@@ -149,7 +159,7 @@ void StartupForm::fitRows() {
 
 void StartupForm::deleteold() {
     // Without the file there is nothing to purge, nor anything to ask about.
-    if (!m_log.isOpen())
+    if (!m_log.isOpen() || m_log.readOnly())
         return;
     if (!m_services.messages.askYesNo(this, tr("Delete Old Dates"),
                                       tr("Do you want to delete all of the old startup dates?")))

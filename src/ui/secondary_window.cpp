@@ -29,7 +29,13 @@ public:
         f1->setShortcut(QKeySequence(Qt::Key_F1));
         f1->setShortcutContext(Qt::WindowShortcut);
         QObject::connect(f1, &QAction::triggered, this, [this] {
-            m_help.ShowHelpTopic(focusedHelpTopic(m_window, m_windowTopic));
+            const int topic = focusedHelpTopic(m_window, m_windowTopic);
+            // A highlighted menu title keeps the keyboard until Esc, as for an open menu.
+            if (auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget())) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(bar, &escape);
+            }
+            m_help.ShowHelpTopic(topic);
         });
         window->addAction(f1);
         for (QMenu* menu : window->findChildren<QMenu*>())
@@ -82,7 +88,13 @@ void installContextHelp(QWidget* window, HelpViewer& help, int windowTopic) {
 }
 
 int focusedHelpTopic(const QWidget* window, int windowTopic) {
-    for (const QWidget* w = QApplication::focusWidget(); w && w != window; w = w->parentWidget()) {
+    const QWidget* focus = QApplication::focusWidget();
+    // A menu title highlighted from the keyboard (after F10 or Alt), its menu not open.
+    if (const auto* bar = qobject_cast<const QMenuBar*>(focus); bar && bar->activeAction()) {
+        if (const int topic = topicOf(bar->activeAction()->menu()))
+            return topic;
+    }
+    for (const QWidget* w = focus; w && w != window; w = w->parentWidget()) {
         if (const int topic = topicOf(w))
             return topic;
     }

@@ -204,6 +204,8 @@ private slots:
         writeFile(path, file);
         const QDateTime now(QDate(2002, 12, 5), QTime(10, 30));
         const QByteArray before = exportOf(dir.path(), QLocale::c(), now);
+        QVERIFY(before.contains("\r\nPRODID:-//Quorvane Software//Nudgewell " NUDGEWELL_VERSION
+                                "//EN\r\n"));
         writeFile(path, file.replace(at * 70, replaced * 70, by));
         const QByteArray after = exportOf(dir.path(), QLocale::c(), now.addSecs(60));
 

@@ -23,6 +23,7 @@ chmod 700 "$work/runtime"
 run() {
     cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
         XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
+        ${DBUS_SESSION_BUS_ADDRESS:+DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"} \
         QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
 }
@@ -32,18 +33,24 @@ windows_of() {
         --name '^Nudgewell$' 2>/dev/null || true
 }
 window_of() { windows_of "$1" --sync | head -n1; }
-# end_by_f12 PID WINDOW LOG: presses F12 until the program ends (the window may be mapped a
-# moment before it takes keys), and checks it ended well.
-end_by_f12() {
+# press_until_end PID WINDOW KEY: presses KEY until the program ends (the window may be mapped
+# a moment before it takes keys); its exit status is in $ended.
+press_until_end() {
     for _ in 1 2 3 4 5; do
         DISPLAY=$display xdotool windowactivate --sync "$2" 2>/dev/null || true
         DISPLAY=$display xdotool windowfocus --sync "$2" 2>/dev/null || true
-        DISPLAY=$display xdotool key --window "$2" F12 2>/dev/null || true
+        DISPLAY=$display xdotool key --window "$2" "$3" 2>/dev/null || true
         for _ in $(seq 30); do
             kill -0 "$1" 2>/dev/null || break 2
             sleep 0.1
         done
     done
-    kill -0 "$1" 2>/dev/null && fail "F12 did not end the program"
-    wait "$1" || fail "the program exited with status $?: $(tail -n 20 "$3")"
+    kill -0 "$1" 2>/dev/null && fail "$3 did not end the program"
+    ended=0
+    wait "$1" || ended=$?
+}
+# end_by_f12 PID WINDOW LOG: F12 ends the program, and it ends well.
+end_by_f12() {
+    press_until_end "$1" "$2" F12
+    [ "$ended" = 0 ] || fail "the program exited with status $ended: $(tail -n 20 "$3")"
 }

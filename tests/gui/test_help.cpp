@@ -4,6 +4,7 @@
 #include "gui_fixture.h"
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
+#include "ui/placement.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -13,6 +14,7 @@
 #include <QHelpSearchEngine>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -250,6 +252,8 @@ private slots:
         }
         HelpWindow* window = viewer.window();
         QVERIFY(window->isVisible());
+        // Wholly on the screen (800 x 600 here), however large it would be.
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
         QCOMPARE(window->browser()->source().fileName(), page);
         QVERIFY(!window->browser()->toPlainText().isEmpty());
         // The contents show where the page sits, also after Back and Forward.
@@ -260,9 +264,35 @@ private slots:
                  requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
     }
 
+    // Every window is placed by one rule: on its screen, frame and all, moved the least.
+    void placement_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("placed");
+        const QRect sxga(0, 0, 1280, 1024), svga(0, 0, 800, 600), right(1920, 0, 1024, 768);
+        QTest::newRow("help below the bottom edge")
+            << QRect(190, 439, 900, 600) << sxga << QRect(190, 420, 900, 600);
+        QTest::newRow("fits: stays") << QRect(10, 30, 900, 600) << sxga << QRect(10, 30, 900, 600);
+        QTest::newRow("800 x 600: too wide and too high, shrunk")
+            << QRect(100, 100, 900, 640) << svga << QRect(4, 24, 792, 572);
+        QTest::newRow("800 x 600: above and left of it")
+            << QRect(-50, -10, 400, 300) << svga << QRect(4, 24, 400, 300);
+        QTest::newRow("second screen: kept on it, right edge")
+            << QRect(2800, 100, 300, 200) << right << QRect(2640, 100, 300, 200);
+    }
+    void placement() {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, area);
+        QFETCH(QRect, placed);
+        const QMargins frame(4, 24, 4, 4);
+        QCOMPARE(fitOnScreen(wanted, frame, area), placed);
+        QVERIFY(area.contains(placed.marginsAdded(frame)));
+    }
+
     void helpCommandsAndF1_data() {
         // Steps, separated by "; ": "trigger <action>", "focus <widget>", "F1",
-        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "about", "Esc".
+        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "title <menu>" (F1
+        // on its title, highlighted by Alt and the arrows, the menu closed), "about", "Esc".
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QList<int>>("requests"); // 0 for the contents
         using L = QList<int>;
@@ -279,6 +309,7 @@ private slots:
         QTest::newRow("F1 show years") << "trigger tooladd; focus yearlist; F1" << L{202};
         QTest::newRow("F1 editor calendar") << "trigger tooladd; focus Calendar2; F1" << L{200};
         QTest::newRow("F1 File menu") << "menu menufile -" << L{200};
+        QTest::newRow("F1 Reminder title") << "title menureminder1" << L{202};
         QTest::newRow("F1 Calendar item") << "menu menufile menuCalendar" << L{200};
         QTest::newRow("F1 Startup List item") << "menu menufile menustartup" << L{206};
         QTest::newRow("F1 Options item") << "menu menufile menuoptions" << L{205};
@@ -326,6 +357,16 @@ private slots:
                     menu->setActiveAction(f.action(words[2]));
                 QTest::keyClick(menu, Qt::Key_F1);
                 QVERIFY(!menu->isVisible());
+            } else if (words[0] == "title") {
+                auto* bar = f.window->menuBar();
+                const QAction* title = f.window->findChild<QMenu*>(words[1])->menuAction();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+                for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
+                    QTest::keyClick(bar, Qt::Key_Right);
+                QCOMPARE(bar->activeAction(), title);
+                QCOMPARE(QApplication::focusWidget(), bar);
+                QTest::keyClick(bar, Qt::Key_F1);
+                QVERIFY(!bar->hasFocus());
             } else if (words[0] == "about") {
                 f.action("menuhelpabout")->trigger();
                 about = f.find<QWidget>("AboutForm");

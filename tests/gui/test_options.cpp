@@ -129,22 +129,38 @@ private slots:
         QCOMPARE(f.messages.shown.size(), open && help.isEmpty() ? 1 : 0);
     }
 
+    // Tab reaches the pair of date formats on the chosen one and leaves from there; the arrows
+    // change the choice, and Enter saves what they chose.
+    void tabOrderAndTopics_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<int>("arrow");
+        QTest::addColumn<QString>("visited");
+        QTest::newRow("mm/dd chosen, Down")
+            << "mm/dd" << int(Qt::Key_Down) << "Check1 combodays Option1 Option2 cmdsave";
+        QTest::newRow("dd/mm chosen, Up")
+            << "dd/mm" << int(Qt::Key_Up) << "Check1 combodays Option2 Option1 cmdsave";
+    }
     void tabOrderAndTopics() {
+        QFETCH(QString, chosen);
+        QFETCH(int, arrow);
+        QFETCH(QString, visited);
         WindowFixture f;
+        f.settings.save(keys::CalendarFormat, chosen);
         OptionsForm form(f.settings, f.messages, f.help, nullptr);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        // Round from the first control to it again, with F1's topic at each. The two options
-        // are one stop, on the selected one; the arrows move between them.
-        QStringList visited;
+        // Round from the first control to it again, with F1's topic at each.
+        QStringList seen;
         for (int i = 0; i < 8; ++i) {
-            visited << QApplication::focusWidget()->objectName();
+            seen << QApplication::focusWidget()->objectName();
             press(Qt::Key_F1);
-            press(i == 2 ? Qt::Key_Down : Qt::Key_Tab);
+            press(i == 2 ? arrow : Qt::Key_Tab);
         }
-        QCOMPARE(visited.join(' '),
-                 QString("Check1 combodays Option1 Option2 cmdsave cmdcancel cmdhelp Check1"));
+        QCOMPARE(seen.join(' '), visited + " cmdcancel cmdhelp Check1");
         QCOMPARE(f.help.requests, QList<int>({206, 207, 208, 208, 205, 205, 205, 206}));
+        press(Qt::Key_Return);
+        QCOMPARE(f.settings.get(keys::CalendarFormat),
+                 chosen == "dd/mm" ? QString("mm/dd") : QString("dd/mm"));
     }
 
     void saveReachesTheMainWindow_data() {

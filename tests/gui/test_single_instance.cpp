@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace nudgewell;
@@ -82,17 +83,37 @@ private slots:
         }
     }
 
-    void crashedRunBlocksNothing() {
+    // Whatever a run that died (at any moment), another computer or a person left under the
+    // lock's name, no live copy holds it: the next start runs.
+    void leftLockBlocksNothing_data() {
+        QTest::addColumn<QByteArray>("left"); // "folder" for a folder of that name
+        QTest::addColumn<Claim>("expected");
+        QTest::newRow("a crashed run's") << QByteArray::number(deadProcessId()) + "\nnudgewell\n\n"
+                                         << Claim::First;
+        QTest::newRow("empty: killed before writing it") << QByteArray() << Claim::First;
+        QTest::newRow("garbage") << QByteArray("\xff\x00garbage\n", 10) << Claim::First;
+        QTest::newRow("another computer's")
+            << QByteArray("4242\nnudgewell\nelsewhere\n") << Claim::First;
+        QTest::newRow("a folder of that name") << QByteArray("folder") << Claim::Unguarded;
+    }
+    void leftLockBlocksNothing() {
+        QFETCH(QByteArray, left);
+        QFETCH(Claim, expected);
         QTemporaryDir dir;
         const QString lock = dir.filePath(QLatin1String(kLockFileName));
-        // A crashed run leaves its lock in the folder and its socket in the temporary folder.
-        writeFile(lock, QByteArray::number(deadProcessId()) + "\nnudgewell\n\n");
+        if (left == "folder")
+            QVERIFY(QDir().mkdir(lock));
+        else
+            writeFile(lock, left);
+        // A crashed run also leaves its socket in the temporary folder.
         writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir.path())), "old");
         QString note;
         {
             SingleInstance first;
-            QCOMPARE(first.claim(dir.path(), &note), Claim::First);
-            QVERIFY2(note.isEmpty(), qPrintable(note));
+            QCOMPARE(first.claim(dir.path(), &note), expected);
+            QCOMPARE(note.isEmpty(), expected == Claim::First);
+            if (expected != Claim::First)
+                return;
             QSignalSpy raised(&first, &SingleInstance::raiseRequested);
             SingleInstance second;
             QCOMPARE(second.claim(dir.path(), &note), Claim::AnotherRuns);
@@ -105,6 +126,19 @@ private slots:
         third.release();
         SingleInstance fourth;
         QCOMPARE(fourth.claim(dir.path(), &note), Claim::First);
+    }
+
+    // A copy holds the lock but does not answer (hung, or its socket gone): the start ends
+    // with the reason, which the program shows in a message box.
+    void liveLockUnreachable() {
+        QTemporaryDir dir;
+        QFile held(dir.filePath(QLatin1String(kLockFileName)));
+        QVERIFY(held.open(QIODevice::ReadWrite));
+        QCOMPARE(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+        SingleInstance instance;
+        QString note;
+        QCOMPARE(instance.claim(dir.path(), &note), Claim::AnotherRuns);
+        QVERIFY2(note.contains("could not be brought to the front"), qPrintable(note));
     }
 
     void unwritableFolderStillStarts_data() {

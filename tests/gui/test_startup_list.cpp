@@ -93,9 +93,11 @@ private slots:
             purged, "Nudgewell: injected failure");
         // The new log is held open through the descriptor it was written with, else by name.
         row("taking the new log over fails", kThree, Step::Adopt, 1, true, last, purged, "");
-        // Nothing to list and nothing to purge: F9 asks nothing.
-        row("log cannot be opened", kThree, Step::Open, 1, true, kThree, {},
-            "Nudgewell: The startup list cannot be opened.\ninjected failure");
+        // A log that can only be read is listed, and F9 asks nothing. (One that cannot be
+        // opened at all is among the broken files.)
+        row("log can only be read", kThree, Step::Open, 1, true, kThree, kThreeLines,
+            "Nudgewell: %1 can only be read. The Startup List shows its dates, but the old dates "
+            "cannot be deleted.\ninjected failure");
     }
 
     void purge() {
@@ -115,12 +117,14 @@ private slots:
         StartupForm* form = f.open();
         QVERIFY(form);
         const bool opened = !(failAt == Step::Open && call == 1);
-        if (log == kThree && opened)
+        if (log == kThree)
             QCOMPARE(Fixture::listed(form), kThreeLines);
+        for (const char* name : {"menudelete", "tooldelete"})
+            QCOMPARE(form->findChild<QAction*>(name)->isEnabled(), opened);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
         QStringList shown = f.messages.shown;
         QCOMPARE(shown.removeAll(kQuestion), opened ? 1 : 0);
-        QCOMPARE(shown.join('|'), message);
+        QCOMPARE(shown.join('|'), QString(message).replace("%1", f.path("startup.dat")));
         QCOMPARE(f.log(), after);
         QCOMPARE(Fixture::listed(form), lines);
         const bool stale = !opened || !yes || failAt == Step::Read || failAt == Step::Remove;
