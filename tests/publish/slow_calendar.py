@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""slow_calendar.py PORT: a CalDAV stand-in on 127.0.0.1 that answers every request after 10 s:
-an empty calendar at /cal/ that takes every write."""
+"""slow_calendar.py PORT [CERTIFICATE]: a CalDAV stand-in on 127.0.0.1 that answers every
+request after 10 s: an empty calendar at /cal/ that takes every write. With CERTIFICATE (a PEM
+file holding the key too), over TLS."""
+import ssl
 import sys
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -33,4 +35,9 @@ class Slow(BaseHTTPRequestHandler):
         self.answer(204)
 
 
-ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), Slow).serve_forever()
+server = ThreadingHTTPServer(("127.0.0.1", int(sys.argv[1])), Slow)
+if len(sys.argv) > 2:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(sys.argv[2])
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+server.serve_forever()

@@ -49,7 +49,9 @@ class TestPublish : public QObject {
 
     QTemporaryDir m_dir;
     QProcess m_server;
+    QProcess m_slow; // over TLS with a certificate nobody trusts
     quint16 m_port = 0;
+    quint16 m_slowPort = 0;
     qint64 m_logSeen = 0;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -155,11 +157,19 @@ class TestPublish : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        {
+        for (quint16* port : {&m_port, &m_slowPort}) {
             QTcpServer free;
             QVERIFY(free.listen(QHostAddress::LocalHost));
-            m_port = free.serverPort();
+            *port = free.serverPort();
         }
+        const QString certificate = path(QStringLiteral("self-signed.pem"));
+        QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
+                                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
+                                    "/CN=127.0.0.1", "-days", "2", "-keyout", certificate, "-out",
+                                    certificate}),
+                 0);
+        m_slow.start(QStringLiteral(PYTHON3),
+                     {QStringLiteral(SLOW_CALENDAR), QString::number(m_slowPort), certificate});
         setServerPassword(kPassword);
         writeFile(path(QStringLiteral("radicale.conf")),
                   QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
@@ -188,7 +198,11 @@ private slots:
         serverWrites();
     }
 
-    void cleanupTestCase() { stopServer(); }
+    void cleanupTestCase() {
+        stopServer();
+        m_slow.kill();
+        m_slow.waitForFinished();
+    }
 
     // Steps in order, on one server and one settings home.
     void command_data() {
@@ -206,6 +220,12 @@ private slots:
         QTest::newRow("http elsewhere")
             << none << QStringList{"--publish-to", "http://example.org/cal/", "--user", kUser}
             << kPassword + u'\n' << 2 << "https" << 0 << 0;
+        QTest::newRow("untrusted certificate")
+            << none
+            << QStringList{"--publish-to",
+                           QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_slowPort), "--user",
+                           kUser}
+            << kPassword + u'\n' << 1 << "certificate of 127.0.0.1 was refused: " << 0 << 0;
         QTest::newRow("wrong password stores nothing") << none << setUp << "guess\n"
                                                        << 1 << "authentication failed" << 0 << 0;
         QTest::newRow("not set up") << none << publish << none << 1 << "no calendar" << 0 << 0;
@@ -303,6 +323,22 @@ private slots:
             QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
         if (arguments.contains(u"--publish-off"))
             QVERIFY(!QFile::exists(cache) && !stored);
+    }
+
+    // A server that does not answer in time.
+    void timeout() {
+        CalendarPublisher publisher;
+        publisher.setTimeout(1000);
+        QSignalSpy finished(&publisher, &CalendarPublisher::finished);
+        QElapsedTimer clock;
+        clock.start();
+        QTcpServer silent; // takes the connection and says nothing
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        publisher.check({QUrl(QStringLiteral("http://127.0.0.1:%1/cal/").arg(silent.serverPort())),
+                         kUser, kPassword});
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished[0][1].toString(), "no answer from 127.0.0.1 within 1 s");
+        QVERIFY(clock.elapsed() < 5000);
     }
 
     // Changed on the server between the listing and the write: ours is written over it once.
