@@ -14,7 +14,7 @@ packages=(
     python3-icalendar python3-dateutil
     libqt6svg6 desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
-    qtkeychain-qt6-dev libsecret-1-0 radicale python3-caldav gnome-keyring curl openssl
+    qtkeychain-qt6-dev libsecret-1-0 radicale python3-caldav gnome-keyring openssl
 )
 # scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
 if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then

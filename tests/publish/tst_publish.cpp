@@ -7,7 +7,6 @@
 #include "publish/publisher.h"
 #include "publish/secret_store.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -84,20 +83,9 @@ class TestPublish : public QObject {
         QVERIFY(m_server.waitForFinished(10000));
     }
 
-    // As another program would: curl with the test's own password.
-    QByteArray curl(const QStringList& arguments) {
-        QProcess process;
-        process.start(QStringLiteral("curl"),
-                      QStringList{"-sS", "-f", "-u", kUser + u':' + kPassword} + arguments);
-        if (!process.waitForFinished(20000) || process.exitCode() != 0)
-            qWarning() << "curl" << arguments << process.readAllStandardError();
-        return process.readAllStandardOutput();
-    }
-
-    void putOnServer(const QString& name, const QByteArray& data) {
-        writeFile(path(QStringLiteral("upload.ics")), data);
-        curl({"-X", "PUT", "-H", "Content-Type: text/calendar", "--data-binary",
-              '@' + path(QStringLiteral("upload.ics")), calendarUrl() + name});
+    // Another program's change, straight into radicale's storage.
+    QString onServer(const QString& uid) const {
+        return path("storage/collection-root/" + kUser + "/reminders/" + uid + ".ics");
     }
 
     // The PUT and DELETE requests the server has logged since the last call.
@@ -181,21 +169,18 @@ private slots:
                       .arg(m_port)
                       .arg(path(QStringLiteral("users")), path(QStringLiteral("storage")))
                       .toUtf8());
-        m_server.setStandardErrorFile(path(QStringLiteral("radicale.log")));
+        // The calendar and another program's event, as radicale keeps them.
+        QVERIFY(QDir().mkpath(QFileInfo(onServer(kForeignUid)).path()));
+        writeFile(QFileInfo(onServer(kForeignUid)).dir().filePath(".Radicale.props"),
+                  R"({"tag": "VCALENDAR"})");
+        writeFile(onServer(kForeignUid),
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\nUID:" +
+                      kForeignUid.toUtf8() +
+                      "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T100000Z\r\n"
+                      "SUMMARY:Team meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        m_server.setStandardErrorFile(path(QStringLiteral("radicale.log")), QIODevice::Append);
         startServer();
-        curl({"-X", "MKCOL", "-H", "Content-Type: application/xml", "--data",
-              "<?xml version=\"1.0\"?><D:mkcol xmlns:D=\"DAV:\" "
-              "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop><D:resourcetype>"
-              "<D:collection/><C:calendar/></D:resourcetype></D:prop></D:set></D:mkcol>",
-              calendarUrl()});
-        putOnServer(QStringLiteral("meeting.ics"),
-                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
-                    "UID:" +
-                        kForeignUid.toUtf8() +
-                        "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T100000Z\r\n"
-                        "SUMMARY:Team meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
         writeFile(path(QStringLiteral("reminder.dat")), fixture());
-        serverWrites();
     }
 
     void cleanupTestCase() {
@@ -265,13 +250,10 @@ private slots:
         if (step == u"lose cache")
             QVERIFY(QFile::remove(cache));
         if (step == u"edit on server") {
-            const QString name =
-                QString::fromLatin1(QUrl::toPercentEncoding(objectsOf(records).front().uid)) +
-                QStringLiteral(".ics");
-            QByteArray event = curl({calendarUrl() + name});
+            const QString file = onServer(objectsOf(records).front().uid);
+            QByteArray event = readFile(file);
             QVERIFY(event.contains("SUMMARY:Anna's birthday"));
-            putOnServer(name, event.replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
-            serverWrites();
+            writeFile(file, event.replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
         }
         if (step == u"server password")
             setServerPassword(QStringLiteral("changed"));
@@ -280,7 +262,6 @@ private slots:
         if (step == u"start server") {
             setServerPassword(kPassword);
             startServer();
-            serverWrites();
         }
 
         QProcess agenda;
@@ -289,13 +270,10 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("home/config")));
         agenda.setProcessEnvironment(env);
         agenda.setWorkingDirectory(m_dir.path());
-        QElapsedTimer clock;
-        clock.start();
         agenda.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%U", calendarUrl()));
         agenda.write(input.toUtf8());
         agenda.closeWriteChannel();
-        QVERIFY(agenda.waitForFinished(60000));
-        QVERIFY(clock.elapsed() < 20000);
+        QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
         const QString err = QString::fromUtf8(agenda.readAllStandardError());
         QVERIFY2(agenda.exitCode() == status, qPrintable(err));
         QVERIFY2(message.isEmpty() ? err.isEmpty()
@@ -309,16 +287,13 @@ private slots:
         }
 
         // The password is in the secret store only, and only once the server took it.
-        const bool setUpNow = QTest::currentDataTag() == QByteArray("set up");
         QSettings settings(settingsFile(), QSettings::IniFormat);
-        const bool stored =
-            !settings.value(QStringLiteral("Nudgewell/Publish URL")).toString().isEmpty();
+        const bool stored = !settings.value("Nudgewell/Publish URL").toString().isEmpty();
         QCOMPARE(storedPassword() == kPassword, stored);
+        QCOMPARE(settings.value("Nudgewell/Publish User").toString(), stored ? kUser : QString());
         for (const QString& file : {settingsFile(), cache})
             QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
         QVERIFY(!err.contains(kPassword));
-        if (setUpNow)
-            QCOMPARE(settings.value(QStringLiteral("Nudgewell/Publish User")).toString(), kUser);
         if (status == 0 && arguments.contains(u"--publish"))
             QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
         if (arguments.contains(u"--publish-off"))
@@ -330,42 +305,29 @@ private slots:
         CalendarPublisher publisher;
         publisher.setTimeout(1000);
         QSignalSpy finished(&publisher, &CalendarPublisher::finished);
-        QElapsedTimer clock;
-        clock.start();
         QTcpServer silent; // takes the connection and says nothing
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         publisher.check({QUrl(QStringLiteral("http://127.0.0.1:%1/cal/").arg(silent.serverPort())),
                          kUser, kPassword});
-        QVERIFY(finished.wait(10000));
+        QVERIFY(finished.wait(5000));
         QCOMPARE(finished[0][1].toString(), "no answer from 127.0.0.1 within 1 s");
-        QVERIFY(clock.elapsed() < 5000);
     }
 
-    // Changed on the server between the listing and the write: ours is written over it once.
+    // Changed on the server before the listing (so ours is put with its new ETag) and again
+    // while it lists: the 412 is answered by writing ours once more.
     void conflictIsResolved() {
-        const QString cache = path(QStringLiteral("conflict.json"));
-        // A first run fills the cache; the second finds one event changed on the server and
-        // the change made again while it lists.
-        for (int run = 0; run < 2; ++run) {
-            const std::vector<CalendarObject> objects =
-                objectsOf(readFile(path(QStringLiteral("reminder.dat"))));
-            const QString name = QString::fromLatin1(QUrl::toPercentEncoding(objects[1].uid)) +
-                                 QStringLiteral(".ics");
-            QByteArray changed = objects[1].data;
-            changed.replace("SUMMARY:", "SUMMARY:Not ");
-            if (run == 1)
-                putOnServer(name, changed);
-            CalendarPublisher publisher;
-            connect(&publisher, &CalendarPublisher::listed, this, [&] {
-                if (run == 1)
-                    putOnServer(name, changed.replace("Not", "Never"));
-            });
-            QSignalSpy finished(&publisher, &CalendarPublisher::finished);
-            publisher.publish({QUrl(calendarUrl()), kUser, kPassword}, objects, cache);
-            QVERIFY(finished.wait(30000));
-            QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
-            QCOMPARE(publisher.counts().conflicts, run);
-        }
+        const std::vector<CalendarObject> objects =
+            objectsOf(readFile(path(QStringLiteral("reminder.dat"))));
+        QByteArray changed = objects[1].data;
+        writeFile(onServer(objects[1].uid), changed.replace("SUMMARY:", "SUMMARY:Not "));
+        CalendarPublisher publisher;
+        connect(&publisher, &CalendarPublisher::listed, this,
+                [&] { writeFile(onServer(objects[1].uid), changed.replace("Not", "Never")); });
+        QSignalSpy finished(&publisher, &CalendarPublisher::finished);
+        publisher.publish({QUrl(calendarUrl()), kUser, kPassword}, objects, QString());
+        QVERIFY(finished.wait(30000));
+        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        QCOMPARE(publisher.counts().conflicts, 1);
         QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
     }
 };
