@@ -205,6 +205,9 @@ private slots:
         QTest::newRow("http elsewhere")
             << none << QStringList{"--publish-to", "http://example.org/cal/", "--user", kUser}
             << kPassword + u'\n' << 2 << "https" << 0 << 0;
+        QTest::newRow("password in the address")
+            << none << QStringList{"--publish-to", "http://anna:pw@127.0.0.1/cal/", "--user", kUser}
+            << kPassword + u'\n' << 2 << "must not hold" << 0 << 0;
         QTest::newRow("untrusted certificate")
             << none
             << QStringList{"--publish-to",
