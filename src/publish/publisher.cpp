@@ -145,7 +145,7 @@ void CalendarPublisher::start(const CalendarAccount& account) {
         finish();
         return;
     }
-    if (!m_checkOnly)
+    if (!m_checkOnly && !m_cacheFile.isEmpty())
         loadCache();
     static const QByteArray body =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
