@@ -15,6 +15,7 @@ packages=(
     libqt6svg6 desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
     strace util-linux
+    qtkeychain-qt6-dev libsecret-1-0 radicale python3-caldav gnome-keyring openssl
 )
 # scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
 if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then

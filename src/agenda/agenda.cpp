@@ -7,8 +7,10 @@
 #include "data/view_lines.h"
 #include "platform/clock.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QIODevice>
+#include <QRegularExpression>
 
 #include <optional>
 
@@ -27,6 +29,13 @@ const char kUsage[] =
     "  --all        print every stored reminder, sorted, as the all list shows them\n"
     "  --ical       write every reminder as an iCalendar (RFC 5545) file instead\n"
     "  --file PATH  read PATH instead of reminder.dat in the working directory\n"
+    "  --publish-to URL --user NAME\n"
+    "               mirror the reminders into the CalDAV calendar at URL: asks for the\n"
+    "               password (one line from standard input when it is no terminal),\n"
+    "               checks the calendar, and keeps the password in the desktop's secret\n"
+    "               store; https only, unless URL is a loopback address\n"
+    "  --publish    make that calendar match the reminder file now\n"
+    "  --publish-off  forget the calendar and its password\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and exit\n"
     "\n"
@@ -42,18 +51,15 @@ const char kUsage[] =
     "  nudgewell-agenda --ical > reminders.ics\n"
     "then import reminders.ics into a calendar, or subscribe to it.\n"
     "\n"
-    "Nothing is written: the reminder file and the settings are only read.\n"
+    "With --publish, each reminder becomes the same event in the calendar, with an\n"
+    "alarm at 09:00 on its day; events of other programs are left alone, and edits made\n"
+    "in the calendar to our events are written over. Nudgewell, once set up, does the\n"
+    "same after every change and at start.\n"
+    "\n"
+    "Nothing is written but the publishing settings: the reminder file is only read.\n"
     "Exit status: 0 when the lines or the calendar were written (none is fine), 1 when\n"
-    "they cannot be written, 2 for a bad option or an unreadable file.\n";
-
-struct Options {
-    bool help = false;
-    bool version = false;
-    bool all = false;
-    bool ical = false;
-    std::optional<int> days;
-    QString file;
-};
+    "they cannot be written or the calendar does not match, 2 for a bad option or an\n"
+    "unreadable file.\n";
 
 // A whole number of days in decimal digits only, so that "+5", " 5" and "5x" are refused.
 std::optional<int> parseDays(const QString& text) {
@@ -68,73 +74,6 @@ std::optional<int> parseDays(const QString& text) {
             return std::nullopt;
     }
     return days;
-}
-
-// GNU style: "--days N" and "--days=N" alike. On failure *error holds the one-line reason.
-std::optional<Options> parseArguments(const QStringList& arguments, QString* error) {
-    Options options;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        QString name = argument;
-        std::optional<QString> value;
-        if (argument.startsWith(QLatin1String("--"))) {
-            const qsizetype equals = argument.indexOf(u'=');
-            if (equals > 0) {
-                name = argument.left(equals);
-                value = argument.mid(equals + 1);
-            }
-        }
-        const bool takesValue = name == QLatin1String("--days") || name == QLatin1String("--file");
-        bool* flag = name == QLatin1String("--help") || name == QLatin1String("-h") ? &options.help
-                     : name == QLatin1String("--version") ? &options.version
-                     : name == QLatin1String("--all")     ? &options.all
-                     : name == QLatin1String("--ical")    ? &options.ical
-                                                          : nullptr;
-        if (!takesValue && !flag) {
-            *error = argument.startsWith(u'-')
-                         ? QStringLiteral("unrecognized option '%1' (try --help)").arg(argument)
-                         : QStringLiteral("unexpected argument '%1' (try --help)").arg(argument);
-            return std::nullopt;
-        }
-        if (flag) {
-            if (value) {
-                *error = QStringLiteral("option '%1' takes no value").arg(name);
-                return std::nullopt;
-            }
-            *flag = true;
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("option '%1' needs a value").arg(name);
-                return std::nullopt;
-            }
-            value = arguments[++i];
-        }
-        if (name == QLatin1String("--file")) {
-            if (value->isEmpty()) {
-                *error = QStringLiteral("option '--file' needs a file name");
-                return std::nullopt;
-            }
-            options.file = *value;
-        } else {
-            options.days = parseDays(*value);
-            if (!options.days) {
-                *error = QStringLiteral("invalid number of days '%1' (a whole number from 0 "
-                                        "to 366)")
-                             .arg(*value);
-                return std::nullopt;
-            }
-        }
-    }
-    // The calendar holds every reminder on every day: a day count or the all list has no
-    // meaning there.
-    if (options.ical && (options.all || options.days)) {
-        *error = QStringLiteral("option '--ical' cannot be combined with '%1'")
-                     .arg(options.all ? QStringLiteral("--all") : QStringLiteral("--days"));
-        return std::nullopt;
-    }
-    return options;
 }
 
 bool writeAll(QIODevice& device, const QByteArray& bytes) {
@@ -158,12 +97,106 @@ int failedWrite(const QIODevice& out, QIODevice& err) {
 
 } // namespace
 
+// GNU style: "--days N" and "--days=N" alike. On failure *error holds the one-line reason.
+std::optional<AgendaOptions> parseAgendaOptions(const QStringList& arguments, QString* error) {
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QCommandLineOption all(QStringLiteral("all"));
+    const QCommandLineOption ical(QStringLiteral("ical"));
+    const QCommandLineOption days(QStringLiteral("days"), {}, QStringLiteral("N"));
+    const QCommandLineOption file(QStringLiteral("file"), {}, QStringLiteral("PATH"));
+    const QCommandLineOption publishTo(QStringLiteral("publish-to"), {}, QStringLiteral("URL"));
+    const QCommandLineOption user(QStringLiteral("user"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption publishOff(QStringLiteral("publish-off"));
+    const QCommandLineOption publish(QStringLiteral("publish"));
+    QCommandLineParser parser;
+    parser.addOptions({help, version, all, ical, days, file, publishTo, user, publishOff, publish});
+    if (!parser.parse(QStringList{kProgram} + arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            *error = QStringLiteral("unrecognized option '%1%2' (try --help)")
+                         .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+            return std::nullopt;
+        }
+        // The parser's own words for a missing or an unexpected value, in ours.
+        static const QRegularExpression valueProblem(
+            QStringLiteral("^(Missing|Unexpected) value after '(.*)'\\.$"));
+        const QRegularExpressionMatch match = valueProblem.match(parser.errorText());
+        *error = !match.hasMatch() ? parser.errorText()
+                 : match.captured(1) == u"Missing"
+                     ? QStringLiteral("option '%1' needs a value").arg(match.captured(2))
+                     : QStringLiteral("option '%1' takes no value").arg(match.captured(2));
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument '%1' (try --help)")
+                     .arg(parser.positionalArguments().front());
+        return std::nullopt;
+    }
+
+    AgendaOptions options;
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.all = parser.isSet(all);
+    options.ical = parser.isSet(ical);
+    if (parser.isSet(file)) {
+        options.file = parser.value(file);
+        if (options.file.isEmpty()) {
+            *error = QStringLiteral("option '--file' needs a file name");
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(days)) {
+        options.days = parseDays(parser.value(days));
+        if (!options.days) {
+            *error = QStringLiteral("invalid number of days '%1' (a whole number from 0 to 366)")
+                         .arg(parser.value(days));
+            return std::nullopt;
+        }
+    }
+    // The calendar holds every reminder on every day: a day count or the all list has no
+    // meaning there.
+    if (options.ical && (options.all || options.days)) {
+        *error = QStringLiteral("option '--ical' cannot be combined with '%1'")
+                     .arg(options.all ? QStringLiteral("--all") : QStringLiteral("--days"));
+        return std::nullopt;
+    }
+
+    // One publishing action at a time, and none with the lists.
+    const int actions =
+        int(parser.isSet(publishTo)) + int(parser.isSet(publishOff)) + int(parser.isSet(publish));
+    if (actions > 1 || (actions == 1 && (options.all || options.ical || options.days))) {
+        *error = QStringLiteral("--publish-to, --publish-off and --publish go alone (with "
+                                "--file for --publish)");
+        return std::nullopt;
+    }
+    if (parser.isSet(publishTo) != parser.isSet(user) ||
+        (parser.isSet(user) && parser.value(user).isEmpty())) {
+        *error = QStringLiteral("--publish-to URL needs --user NAME, and --user goes with "
+                                "--publish-to");
+        return std::nullopt;
+    }
+    if (parser.isSet(file) && actions == 1 && !parser.isSet(publish)) {
+        *error = QStringLiteral("option '--file' goes with --publish only");
+        return std::nullopt;
+    }
+    options.publish = parser.isSet(publishTo)    ? AgendaOptions::Publish::SetUp
+                      : parser.isSet(publishOff) ? AgendaOptions::Publish::Off
+                      : parser.isSet(publish)    ? AgendaOptions::Publish::Run
+                                                 : AgendaOptions::Publish::None;
+    options.publishUrl = parser.value(publishTo);
+    options.publishUser = parser.value(user);
+    return options;
+}
+
 int runAgenda(const QStringList& arguments, const Clock& clock, const SettingsStore& settings,
               const QString& directory, QIODevice& out, QIODevice& err) {
     QString error;
-    const std::optional<Options> options = parseArguments(arguments, &error);
+    const std::optional<AgendaOptions> options = parseAgendaOptions(arguments, &error);
     if (!options)
         return fail(err, 2, error);
+    if (options->publish != AgendaOptions::Publish::None) // the program's main runs these
+        return fail(err, 2, QStringLiteral("publishing needs the event loop"));
     if (options->help || options->version) {
         const QByteArray text =
             options->help ? QByteArray(kUsage)

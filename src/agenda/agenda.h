@@ -4,12 +4,31 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QIODevice;
 
 namespace nudgewell {
 
 class Clock;
 class SettingsStore;
+
+struct AgendaOptions {
+    enum class Publish { None, SetUp, Off, Run };
+    bool help = false;
+    bool version = false;
+    bool all = false;
+    bool ical = false;
+    std::optional<int> days;
+    QString file;
+    Publish publish = Publish::None;
+    QString publishUrl;
+    QString publishUser;
+};
+
+// The command line without the program name; on failure *error holds the one-line reason
+// (exit status 2).
+std::optional<AgendaOptions> parseAgendaOptions(const QStringList& arguments, QString* error);
 
 // The terminal agenda: the lines of the upcoming list (or, with --all, of the all list), one
 // per line in UTF-8, or with --ical every reminder as an iCalendar file, from reminder.dat in

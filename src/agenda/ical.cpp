@@ -148,18 +148,80 @@ private:
 
 } // namespace
 
-bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalOrder,
-                    const QDateTime& stamp, QIODevice& out, ICalendarCounts* counts) {
-    *counts = {};
+struct ICalendarEventWriter::Impl {
+    std::string dtstamp;
+    bool alarms;
+    TextEscaper escaper;
+    Uids uids;
+    std::string line; // reused, so that its capacity stays
+};
+
+ICalendarEventWriter::ICalendarEventWriter(DateOrder regionalOrder, const QDateTime& stamp,
+                                           qsizetype count, bool alarms)
+    : m_order(regionalOrder), m_impl(new Impl{"DTSTAMP:", alarms, {}, Uids(count), {}}) {
     const QDateTime utc = stamp.toUTC();
-    std::string dtstamp = "DTSTAMP:";
+    std::string& dtstamp = m_impl->dtstamp;
     appendDate(dtstamp, utc.date());
     dtstamp += 'T';
     appendDigits(dtstamp, utc.time().hour(), 2);
     appendDigits(dtstamp, utc.time().minute(), 2);
     appendDigits(dtstamp, utc.time().second(), 2);
     dtstamp += 'Z';
+}
 
+ICalendarEventWriter::~ICalendarEventWriter() = default;
+
+bool ICalendarEventWriter::append(const ReminderRecord& record, std::string& text,
+                                  ICalendarCounts* counts, std::size_t* uidAt) {
+    const char code = record.frequencyCode();
+    if (code != 'O' && code != 'W' && code != 'M' && code != 'Y') {
+        ++counts->unknownFrequencies;
+        return false;
+    }
+    const QDate stored = ParseStoredDate(record.dateBytes(), m_order);
+    if (!stored.isValid()) {
+        ++counts->unreadableDates;
+        return false;
+    }
+    const char* bytes = reinterpret_cast<const char*>(&record);
+    text += "BEGIN:VEVENT\r\nUID:";
+    if (uidAt)
+        *uidAt = text.size();
+    m_impl->uids.append(text, bytes);
+    text += "\r\n";
+    appendLine(text, m_impl->dtstamp);
+    text += "DTSTART;VALUE=DATE:";
+    appendDate(text, stored);
+    text += "\r\n";
+    if (code != 'O') {
+        appendRecurrence(text, code, stored);
+        text += "\r\n";
+    }
+    std::string& line = m_impl->line;
+    line = "SUMMARY:";
+    m_impl->escaper.append(line, bytes, ReminderRecord::TextLength);
+    appendLine(text, line);
+    if (record.yearsFlag() == ShowYears) {
+        text += "DESCRIPTION:Years since ";
+        appendNumber(text, stored.year());
+        text += "\r\n";
+    }
+    if (m_impl->alarms) {
+        // At 09:00 on the day: the event starts at the day's midnight.
+        text += "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;RELATED=START:PT9H\r\n";
+        line.replace(0, sizeof "SUMMARY" - 1, "DESCRIPTION");
+        appendLine(text, line);
+        text += "END:VALARM\r\n";
+    }
+    // A reminder does not make its day busy.
+    text += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
+    ++counts->events;
+    return true;
+}
+
+bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalOrder,
+                    const QDateTime& stamp, QIODevice& out, ICalendarCounts* counts) {
+    *counts = {};
     constexpr std::size_t kSlice = 64 * 1024;
     std::string text;
     text.reserve(kSlice + 1024);
@@ -173,44 +235,9 @@ bool writeICalendar(std::span<const ReminderRecord> records, DateOrder regionalO
                              "CALSCALE:GREGORIAN", "METHOD:PUBLISH", "X-WR-CALNAME:Nudgewell"})
         appendLine(text, line);
 
-    const TextEscaper escaper;
-    Uids uids(records.size());
-    std::string line; // reused, so that its capacity stays
+    ICalendarEventWriter events(regionalOrder, stamp, qsizetype(records.size()));
     for (const ReminderRecord& record : records) {
-        const char code = record.frequencyCode();
-        if (code != 'O' && code != 'W' && code != 'M' && code != 'Y') {
-            ++counts->unknownFrequencies;
-            continue;
-        }
-        const QDate stored = ParseStoredDate(record.dateBytes(), regionalOrder);
-        if (!stored.isValid()) {
-            ++counts->unreadableDates;
-            continue;
-        }
-        const char* bytes = reinterpret_cast<const char*>(&record);
-        text += "BEGIN:VEVENT\r\nUID:";
-        uids.append(text, bytes);
-        text += "\r\n";
-        appendLine(text, dtstamp);
-        text += "DTSTART;VALUE=DATE:";
-        appendDate(text, stored);
-        text += "\r\n";
-        if (code != 'O') {
-            appendRecurrence(text, code, stored);
-            text += "\r\n";
-        }
-        line = "SUMMARY:";
-        escaper.append(line, bytes, ReminderRecord::TextLength);
-        appendLine(text, line);
-        if (record.yearsFlag() == ShowYears) {
-            text += "DESCRIPTION:Years since ";
-            appendNumber(text, stored.year());
-            text += "\r\n";
-        }
-        // A reminder does not make its day busy.
-        text += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
-        ++counts->events;
-        if (text.size() >= kSlice && !flush())
+        if (events.append(record, text, counts) && text.size() >= kSlice && !flush())
             return false;
     }
     appendLine(text, "END:VCALENDAR");

@@ -12,6 +12,8 @@
 #include "platform/printer.h"
 #include "platform/single_instance.h"
 #include "platform/system_date.h"
+#include "publish/background_publisher.h"
+#include "publish/secret_store.h"
 #include "resources/app_icon.h"
 #include "ui/bring_to_front.h"
 
@@ -68,5 +70,14 @@ int main(int argc, char* argv[]) {
         return 1;
     window.showAsStored();
     startNotice.post(&window);
+
+    // The user's CalDAV calendar, when set up, mirrors the file: at start and after changes.
+    nudgewell::KeychainSecretStore secrets;
+    nudgewell::BackgroundPublisher publisher(
+        settings, secrets, notifier, clock,
+        QDir::current().absoluteFilePath(QStringLiteral("reminder.dat")));
+    QObject::connect(&window, &nudgewell::MainWindow::recordsWritten, &publisher,
+                     &nudgewell::BackgroundPublisher::request);
+    publisher.request();
     return app.exec();
 }

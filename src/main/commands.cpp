@@ -160,6 +160,7 @@ void MainWindow::DeleteSelected() {
         m_store.RewriteWithout(m_currentRecord, &error);
         if (!error.isEmpty())
             reportFailure(error);
+        emit recordsWritten();
     }
     if (m_currentRecord > m_store.count())
         m_currentRecord = m_store.count();
@@ -179,6 +180,8 @@ void MainWindow::PurgeOldOneTime() {
         &error);
     if (!error.isEmpty())
         reportFailure(error);
+    if (ok)
+        emit recordsWritten();
     if (ok && m_store.count() > 0)
         m_currentRecord = m_store.count();
     LoadCurrentRecord();

@@ -90,6 +90,7 @@ bool MainWindow::StoreCurrentRecord() {
     m_labelShowYears = QString(QChar(static_cast<unsigned char>(record.yearsFlag())));
     m_labelFrequency = QString(QChar(static_cast<unsigned char>(record.frequencyCode())));
     m_labelDate = record.dateText();
+    emit recordsWritten();
     return true;
 }
 
@@ -114,6 +115,7 @@ void MainWindow::menucancel_Click() {
         }
         if (!error.isEmpty())
             reportFailure(error);
+        emit recordsWritten();
         m_currentRecord = m_editRecord;
     } else if (m_currentRecord > m_store.count()) {
         m_currentRecord = m_store.count();

@@ -80,6 +80,10 @@ public:
     void helpusingreminders_Click();
     void Toolbar1_ButtonClick(const QString& key);
 
+signals:
+    // reminder.dat was changed by a command (the placeholder of New aside).
+    void recordsWritten();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

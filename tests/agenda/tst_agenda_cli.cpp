@@ -22,6 +22,13 @@ private slots:
         const QByteArray calendar("BEGIN:VCALENDAR\r\n");
         QTest::newRow("bad option") << QStringList{"--bo\ngus"} << empty << 2 << empty << false;
         QTest::newRow("bad --days") << QStringList{"--days", "400"} << empty << 2 << empty << false;
+        QTest::newRow("no value") << QStringList{"--days"} << empty << 2 << empty << false;
+        QTest::newRow("value for a flag") << QStringList{"--all=1"} << empty << 2 << empty << false;
+        QTest::newRow("--publish-to without --user")
+            << QStringList{"--publish-to", "https://example.org/cal/"} << empty << 2 << empty
+            << false;
+        QTest::newRow("--publish with --ical")
+            << QStringList{"--publish", "--ical"} << empty << 2 << empty << false;
         QTest::newRow("missing --file")
             << QStringList{"--file", "%D/no\nne"} << empty << 2 << empty << false;
         QTest::newRow("directory as --file")

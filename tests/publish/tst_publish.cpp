@@ -1,0 +1,339 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The calendar mirror against a real CalDAV server (radicale on 127.0.0.1, htpasswd users),
+// the password in a real secret store, through the installed command as a user runs it.
+#include "fakes.h"
+#include "publish/calendar_events.h"
+#include "publish/publish_run.h"
+#include "publish/publisher.h"
+#include "publish/secret_store.h"
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+
+namespace {
+
+const QString kUser = QStringLiteral("anna");
+const QString kPassword = QStringLiteral("s3cret pass");
+const QString kForeignUid = QStringLiteral("meeting-42@example.org");
+
+QByteArray fixture() {
+    QByteArray bytes;
+    for (const auto& [text, flag, code, date] :
+         std::initializer_list<std::tuple<const char*, char, char, const char*>>{
+             {"Anna's birthday", 'A', 'Y', "02/29/1996"},
+             {"Rent", 'X', 'M', "01/31/2026"},
+             {"Bins", 'X', 'W', "01/05/2026"},
+             {"a,b;c\\ \u00e9 \u20ac", 'X', 'O', "03/01/2027"},
+             {"Wedding anniversary", 'A', 'Y', "06/15/1990"},
+             {"Dentist", 'X', 'O', "12/01/2026"},
+             {"Gym", 'X', 'W', "01/07/2026"},
+             {"Water plants", 'X', 'M', "01/15/2026"},
+             {"Tax return", 'X', 'Y', "05/31/2026"},
+             {"Bins", 'X', 'W', "01/05/2026"},
+             {"Leap day lunch", 'X', 'O', "02/29/2028"},
+             {"Pay card", 'X', 'M', "01/30/2026"}})
+        bytes += recordBytes(QString::fromUtf8(text), flag, code, QString::fromLatin1(date));
+    return bytes;
+}
+
+} // namespace
+
+class TestPublish : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    QProcess m_slow; // over TLS with a certificate nobody trusts
+    quint16 m_port = 0;
+    quint16 m_slowPort = 0;
+    qint64 m_logSeen = 0;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString calendarUrl() const {
+        return QStringLiteral("http://127.0.0.1:%1/%2/reminders/").arg(m_port).arg(kUser);
+    }
+    QString settingsFile() const {
+        return path(QStringLiteral("home/config/Quorvane Software/Nudgewell.conf"));
+    }
+
+    void setServerPassword(const QString& password) {
+        writeFile(path(QStringLiteral("users")), (kUser + u':' + password + u'\n').toUtf8());
+    }
+
+    void startServer() {
+        m_server.start(QStringLiteral(RADICALE),
+                       {QStringLiteral("--config"), path("radicale.conf")});
+        QVERIFY(m_server.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [this] {
+                QTcpSocket probe;
+                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+                return probe.waitForConnected(100);
+            }(),
+            10000);
+    }
+
+    void stopServer() {
+        m_server.terminate();
+        QVERIFY(m_server.waitForFinished(10000));
+    }
+
+    // Another program's change, straight into radicale's storage.
+    QString onServer(const QString& uid) const {
+        return path("storage/collection-root/" + kUser + "/reminders/" + uid + ".ics");
+    }
+
+    // The PUT and DELETE requests the server has logged since the last call.
+    std::pair<int, int> serverWrites() {
+        QFile log(path(QStringLiteral("radicale.log")));
+        int puts = 0, deletes = 0;
+        if (log.open(QIODevice::ReadOnly) && log.seek(m_logSeen)) {
+            for (const QByteArray& line : log.readAll().split('\n')) {
+                const bool ours = line.contains("using 'Nudgewell/");
+                puts += ours && line.contains("] PUT request for");
+                deletes += ours && line.contains("] DELETE request for");
+            }
+            m_logSeen = log.pos();
+        }
+        return {puts, deletes};
+    }
+
+    QString compareCalendar() {
+        QProcess agenda;
+        agenda.setWorkingDirectory(m_dir.path());
+        agenda.setStandardOutputFile(path(QStringLiteral("export.ics")));
+        agenda.start(QStringLiteral(AGENDA_PATH), {QStringLiteral("--ical")});
+        agenda.waitForFinished();
+        QProcess python;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("CALDAV_PASSWORD"), kPassword);
+        python.setProcessEnvironment(env);
+        python.setProcessChannelMode(QProcess::MergedChannels);
+        python.start(QStringLiteral(PYTHON3),
+                     {QStringLiteral(COMPARE_CALENDAR), path(QStringLiteral("export.ics")),
+                      calendarUrl(), kUser, kForeignUid});
+        python.waitForFinished(60000);
+        const QString out = QString::fromUtf8(python.readAll());
+        return out.startsWith(u"matches: ") ? QString() : out + python.errorString();
+    }
+
+    static std::vector<CalendarObject> objectsOf(const QByteArray& records) {
+        ICalendarCounts counts;
+        return calendarObjects({reinterpret_cast<const ReminderRecord*>(records.constData()),
+                                size_t(records.size() / ReminderRecord::Size)},
+                               DateOrder::MonthFirst, QDateTime::currentDateTimeUtc(), &counts);
+    }
+
+    // The stored password, or why there is none.
+    QString storedPassword() {
+        KeychainSecretStore secrets;
+        QString answer;
+        bool answered = false;
+        secrets.read(SecretStore::keyFor(calendarUrl(), kUser),
+                     [&](const QString& password, const QString& error) {
+                         answer = error.isEmpty() ? password : QStringLiteral("none");
+                         answered = true;
+                     });
+        return QTest::qWaitFor([&] { return answered; }, 20000) ? answer : QStringLiteral("?");
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        for (quint16* port : {&m_port, &m_slowPort}) {
+            QTcpServer free;
+            QVERIFY(free.listen(QHostAddress::LocalHost));
+            *port = free.serverPort();
+        }
+        const QString certificate = path(QStringLiteral("self-signed.pem"));
+        QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
+                                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
+                                    "/CN=127.0.0.1", "-days", "2", "-keyout", certificate, "-out",
+                                    certificate}),
+                 0);
+        m_slow.start(QStringLiteral(PYTHON3),
+                     {QStringLiteral(SLOW_CALENDAR), QString::number(m_slowPort), certificate});
+        setServerPassword(kPassword);
+        writeFile(path(QStringLiteral("radicale.conf")),
+                  QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+                                 "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
+                                 "htpasswd_encryption = plain\n"
+                                 "[storage]\nfilesystem_folder = %3\n"
+                                 "[rights]\ntype = owner_only\n"
+                                 "[logging]\nlevel = info\n")
+                      .arg(m_port)
+                      .arg(path(QStringLiteral("users")), path(QStringLiteral("storage")))
+                      .toUtf8());
+        // The calendar and another program's event, as radicale keeps them.
+        QVERIFY(QDir().mkpath(QFileInfo(onServer(kForeignUid)).path()));
+        writeFile(QFileInfo(onServer(kForeignUid)).dir().filePath(".Radicale.props"),
+                  R"({"tag": "VCALENDAR"})");
+        writeFile(onServer(kForeignUid),
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\nUID:" +
+                      kForeignUid.toUtf8() +
+                      "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T100000Z\r\n"
+                      "SUMMARY:Team meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        m_server.setStandardErrorFile(path(QStringLiteral("radicale.log")), QIODevice::Append);
+        startServer();
+        writeFile(path(QStringLiteral("reminder.dat")), fixture());
+    }
+
+    void cleanupTestCase() {
+        stopServer();
+        m_slow.kill();
+        m_slow.waitForFinished();
+    }
+
+    // Steps in order, on one server and one settings home.
+    void command_data() {
+        QTest::addColumn<QString>("step");          // what changes before the command
+        QTest::addColumn<QStringList>("arguments"); // %U: the calendar's address
+        QTest::addColumn<QString>("input");         // standard input
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // in the one line on standard error
+        QTest::addColumn<int>("puts");        // requests the server saw; -1: any
+        QTest::addColumn<int>("deletes");
+
+        const QStringList setUp{"--publish-to", "%U", "--user", kUser};
+        const QStringList publish{"--publish"};
+        const QString none;
+        QTest::newRow("http elsewhere")
+            << none << QStringList{"--publish-to", "http://example.org/cal/", "--user", kUser}
+            << kPassword + u'\n' << 2 << "https" << 0 << 0;
+        QTest::newRow("password in the address")
+            << none << QStringList{"--publish-to", "http://anna:pw@127.0.0.1/cal/", "--user", kUser}
+            << kPassword + u'\n' << 2 << "must not hold" << 0 << 0;
+        QTest::newRow("untrusted certificate")
+            << none
+            << QStringList{"--publish-to",
+                           QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_slowPort), "--user",
+                           kUser}
+            << kPassword + u'\n' << 1 << "certificate of 127.0.0.1 was refused: " << 0 << 0;
+        QTest::newRow("wrong password stores nothing") << none << setUp << "guess\n"
+                                                       << 1 << "authentication failed" << 0 << 0;
+        QTest::newRow("not set up") << none << publish << none << 1 << "no calendar" << 0 << 0;
+        QTest::newRow("set up") << none << setUp << kPassword + u'\n' << 0 << none << 0 << 0;
+        QTest::newRow("first publish") << none << publish << none << 0 << none << 12 << 0;
+        QTest::newRow("no change") << none << publish << none << 0 << none << 0 << 0;
+        QTest::newRow("one changed") << "change" << publish << none << 0 << none << 1 << 1;
+        QTest::newRow("one deleted") << "delete" << publish << none << 0 << none << 0 << 1;
+        QTest::newRow("cache lost") << "lose cache" << publish << none << 0 << none << 0 << 0;
+        QTest::newRow("edited in the calendar")
+            << "edit on server" << publish << none << 0 << none << 1 << 0;
+        QTest::newRow("password changed on the server")
+            << "server password" << publish << none << 1 << "authentication failed" << 0 << 0;
+        QTest::newRow("server down")
+            << "stop server" << publish << none << 1 << "cannot reach 127.0.0.1" << 0 << 0;
+        QTest::newRow("off") << "start server" << QStringList{"--publish-off"} << none << 0 << none
+                             << 0 << 0;
+    }
+
+    void command() {
+        QFETCH(QString, step);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, input);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(int, puts);
+        QFETCH(int, deletes);
+
+        const QString cache = path(QStringLiteral("home/config/Quorvane Software/"
+                                                  "Nudgewell-calendar.json"));
+        QByteArray records = readFile(path(QStringLiteral("reminder.dat")));
+        if (step == u"change")
+            records.replace(ReminderRecord::Size, 4, "Flat");
+        else if (step == u"delete")
+            records.chop(ReminderRecord::Size);
+        writeFile(path(QStringLiteral("reminder.dat")), records);
+        if (step == u"lose cache")
+            QVERIFY(QFile::remove(cache));
+        if (step == u"edit on server") {
+            const QString file = onServer(objectsOf(records).front().uid);
+            QByteArray event = readFile(file);
+            QVERIFY(event.contains("SUMMARY:Anna's birthday"));
+            writeFile(file, event.replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
+        }
+        if (step == u"server password")
+            setServerPassword(QStringLiteral("changed"));
+        if (step == u"stop server")
+            stopServer();
+        if (step == u"start server") {
+            setServerPassword(kPassword);
+            startServer();
+        }
+
+        QProcess agenda;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("home/config")));
+        agenda.setProcessEnvironment(env);
+        agenda.setWorkingDirectory(m_dir.path());
+        agenda.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%U", calendarUrl()));
+        agenda.write(input.toUtf8());
+        agenda.closeWriteChannel();
+        QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
+        const QString err = QString::fromUtf8(agenda.readAllStandardError());
+        QVERIFY2(agenda.exitCode() == status, qPrintable(err));
+        QVERIFY2(message.isEmpty() ? err.isEmpty()
+                                   : err.startsWith(u"nudgewell-agenda: ") &&
+                                         err.contains(message) && err.count(u'\n') == 1,
+                 qPrintable(err));
+        if (m_server.state() == QProcess::Running) {
+            const auto [put, deleted] = serverWrites();
+            QCOMPARE(put, puts);
+            QCOMPARE(deleted, deletes);
+        }
+
+        // The password is in the secret store only, and only once the server took it.
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        const bool stored = !settings.value("Nudgewell/Publish URL").toString().isEmpty();
+        QCOMPARE(storedPassword() == kPassword, stored);
+        QCOMPARE(settings.value("Nudgewell/Publish User").toString(), stored ? kUser : QString());
+        for (const QString& file : {settingsFile(), cache})
+            QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
+        QVERIFY(!err.contains(kPassword));
+        if (status == 0 && arguments.contains(u"--publish"))
+            QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
+        if (arguments.contains(u"--publish-off"))
+            QVERIFY(!QFile::exists(cache) && !stored);
+    }
+
+    // A server that does not answer in time.
+    void timeout() {
+        CalendarPublisher publisher;
+        publisher.setTimeout(1000);
+        QSignalSpy finished(&publisher, &CalendarPublisher::finished);
+        QTcpServer silent; // takes the connection and says nothing
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        publisher.check({QUrl(QStringLiteral("http://127.0.0.1:%1/cal/").arg(silent.serverPort())),
+                         kUser, kPassword});
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished[0][1].toString(), "no answer from 127.0.0.1 within 1 s");
+    }
+
+    // Changed on the server before the listing (so ours is put with its new ETag) and again
+    // while it lists: the 412 is answered by writing ours once more.
+    void conflictIsResolved() {
+        const std::vector<CalendarObject> objects =
+            objectsOf(readFile(path(QStringLiteral("reminder.dat"))));
+        QByteArray changed = objects[1].data;
+        writeFile(onServer(objects[1].uid), changed.replace("SUMMARY:", "SUMMARY:Not "));
+        CalendarPublisher publisher;
+        connect(&publisher, &CalendarPublisher::listed, this,
+                [&] { writeFile(onServer(objects[1].uid), changed.replace("Not", "Never")); });
+        QSignalSpy finished(&publisher, &CalendarPublisher::finished);
+        publisher.publish({QUrl(calendarUrl()), kUser, kPassword}, objects, QString());
+        QVERIFY(finished.wait(30000));
+        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        QCOMPARE(publisher.counts().conflicts, 1);
+        QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublish)
+#include "tst_publish.moc"
