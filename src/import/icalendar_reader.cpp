@@ -111,9 +111,11 @@ ImportEntry readEvent(icalcomponent* event, int number) {
         const icalrecurrencetype rule = icalproperty_get_rrule(rrule);
         entry.frequency = frequencyOf(rule, date);
         if (entry.frequency == 0) {
-            const char* text = icalproperty_get_value_as_string(rrule);
+            // The _r form allocates its own copy; the other keeps it in the library's ring.
+            char* text = icalproperty_get_value_as_string_r(rrule);
             entry.problem = tr("a reminder cannot repeat as \"%1\" does")
                                 .arg(QString::fromUtf8(text ? text : "").left(80));
+            icalmemory_free_buffer(text);
             return entry;
         }
     }

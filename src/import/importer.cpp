@@ -99,6 +99,15 @@ bool readImportFile(const QString& path, std::vector<ImportEntry>* entries, QStr
     return true;
 }
 
+QString recordProblem(const ImportEntry& entry) {
+    if (storableText(entry.text).isEmpty())
+        return tr("its title has no character a reminder can hold");
+    // The file's dates are read with four-digit years from 100 on.
+    if (entry.date.year() < 100)
+        return tr("the year %1 cannot be stored").arg(entry.date.year());
+    return {};
+}
+
 ReminderRecord recordFor(const ImportEntry& entry, DateOrder order) {
     ReminderRecord record;
     record.setText(storableText(entry.text));
@@ -149,7 +158,9 @@ ImportReport importFiles(const QStringList& paths, ReminderStore& store, DateOrd
             report.problems << tr("%1: not read: %2").arg(shown, error);
             continue;
         }
-        for (const ImportEntry& entry : entries) {
+        for (ImportEntry& entry : entries) {
+            if (entry.problem.isEmpty())
+                entry.problem = recordProblem(entry);
             if (!entry.problem.isEmpty()) {
                 ++report.skipped;
                 report.problems << tr("%1: %2: skipped: %3").arg(shown, entry.where, entry.problem);

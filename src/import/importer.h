@@ -37,6 +37,10 @@ QString storableText(const QString& text);
 // with the reason, when the file cannot be read or is neither.
 bool readImportFile(const QString& path, std::vector<ImportEntry>* entries, QString* error);
 
+// Why an entry the readers found fine still gives no record: no text the record can hold, or a
+// year before 100, which the file cannot tell from a two-digit one. Empty when it does.
+QString recordProblem(const ImportEntry& entry);
+
 // The record of an entry without a problem, its date written in `order`.
 ReminderRecord recordFor(const ImportEntry& entry, DateOrder order);
 

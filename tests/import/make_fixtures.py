@@ -71,6 +71,7 @@ event("Weekdays", datetime.date(2024, 4, 1), {"freq": "weekly", "byday": ["MO", 
 event("Daily", datetime.date(2024, 4, 1), {"freq": "daily"})
 event("Not on Easter", datetime.date(2024, 1, 7), {"freq": "weekly"},
       exdate=datetime.date(2024, 3, 31))
+event("\u65e5\u672c", datetime.date(2024, 4, 1))  # nothing the record's code page holds
 event("Years since", datetime.date(1970, 5, 4), {"freq": "yearly"},
       description="Years since 1970")
 (out / "icalendar.ics").write_bytes(cal.to_ical())
@@ -98,6 +99,7 @@ hand_written = {
     b"AGENT:\r\nBEGIN:VCARD\r\nFN:Assistant\r\nBDAY:19900101\r\nEND:VCARD\r\n"
     b"BDAY:2023-02-29\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nN:;;;;\r\n"
     b"BDAY:1950-01-01\r\nEND:VCARD\r\n"
+    b"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Ancient\r\nBDAY:0050-08-12\r\nEND:VCARD\r\n"
     b"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cut Short\r\nBDAY:1980-01-01\r\n",
     "plain.vcf": b"Anna Berg, 12 August 1960\n",
     "empty.ics": b"",

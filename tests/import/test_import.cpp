@@ -54,7 +54,7 @@ private slots:
                            "Rent|X|M|01/31/2024",          "Choir|X|W|04/02/2024",
                            "Auckland call|X|O|03/01/2024", "Late in UTC|X|O|03/01/2024",
                            "Years since|A|Y|05/04/1970"}
-            << 6 << 0;
+            << 7 << 0;
         QTest::newRow("2.1 quoted-printable, --MM-DD")
             << QStringList{"phone-2.1.vcf"}
             << QStringList{u"Birthday: J\u00fcrgen M\u00fcller|A|Y|03/04/1988"_qs,
@@ -75,8 +75,8 @@ private slots:
             << QStringList{"Birthday: Leap Kid|X|Y|02/29/2000",
                            u"Anniversary: Ren\u00e9e|A|Y|10/10/1990"_qs}
             << 0 << 0;
-        QTest::newRow("no dates, nested agent, no name, cut short")
-            << QStringList{"odd.vcf"} << QStringList{} << 5 << 0;
+        QTest::newRow("no dates, nested agent, no name, year 50, cut short")
+            << QStringList{"odd.vcf"} << QStringList{} << 6 << 0;
         QTest::newRow("unreadable files add nothing, the others are read")
             << QStringList{"plain.vcf", "missing.vcf", "empty.ics", "mail-4.0.vcf"}
             << QStringList{"Birthday: Chris Olsen|A|Y|02/29/1972",
