@@ -129,19 +129,20 @@ AddOutcome addNewRecords(ReminderStore& store, const std::vector<ReminderRecord>
     known.reserve(qsizetype(existing.size() + candidates.size()));
     for (const ReminderRecord& record : existing)
         known.insert(identity(record, readOrder));
+    std::vector<ReminderRecord> fresh;
     for (const ReminderRecord& record : candidates) {
         const QString key = identity(record, readOrder);
         if (known.contains(key)) {
             ++outcome.alreadyThere;
-        } else if (store.count() >= kMaxRecords) {
+        } else if (store.count() + int(fresh.size()) >= kMaxRecords) {
             ++outcome.overLimit;
-        } else if (!outcome.error.isEmpty()) {
-            continue;
-        } else if (store.WriteRecord(store.count() + 1, record, &outcome.error)) {
+        } else {
             known.insert(key);
-            ++outcome.added;
+            fresh.push_back(record);
         }
     }
+    if (store.appendRecords(fresh, &outcome.error))
+        outcome.added = int(fresh.size());
     return outcome;
 }
 
@@ -180,7 +181,7 @@ ImportReport importFiles(const QStringList& paths, ReminderStore& store, DateOrd
                                .arg(outcome.overLimit)
                                .arg(QDir::toNativeSeparators(store.path()));
     if (!outcome.error.isEmpty())
-        report.failure = tr("Not every reminder could be added to %1: %2")
+        report.failure = tr("No reminder could be added to %1: %2")
                              .arg(QDir::toNativeSeparators(store.path()), outcome.error);
     return report;
 }

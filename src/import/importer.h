@@ -44,14 +44,14 @@ QString recordProblem(const ImportEntry& entry);
 // The record of an entry without a problem, its date written in `order`.
 ReminderRecord recordFor(const ImportEntry& entry, DateOrder order);
 
-// The file side of an import: appends, in order, the records whose text, date and frequency
-// the file (or an earlier candidate) does not hold yet. Dates already in the file are read in
-// `readOrder`, as the lists read them. On a failure `added` counts those that went in first.
+// The file side of an import: appends, in order and all or none, the records whose text, date
+// and frequency the file (or an earlier candidate) does not hold yet. Dates already in the file
+// are read in `readOrder`, as the lists read them.
 struct AddOutcome {
     int added = 0;
     int alreadyThere = 0;
     int overLimit = 0; // left out: the file holds 32,767 reminders at most
-    QString error;     // not empty: the rest was not added
+    QString error;     // not empty: nothing was added
 };
 AddOutcome addNewRecords(ReminderStore& store, const std::vector<ReminderRecord>& candidates,
                          DateOrder readOrder);

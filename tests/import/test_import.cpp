@@ -111,6 +111,46 @@ private slots:
         QCOMPARE(readFile(store.path()), written);
     }
 
+    // One write for the whole import: a failed one leaves the file as it was, bytes past the
+    // last record included; a short last record is padded before the new ones.
+    void addsAllOrNothing_data() {
+        QTest::addColumn<FailingFileSystem::Step>("failAt");
+        QTest::addColumn<int>("stray"); // bytes after the one whole record
+        using enum FailingFileSystem::Step;
+        QTest::newRow("written, after a short record") << None << 35;
+        QTest::newRow("written over bytes the count drops") << None << 30;
+        QTest::newRow("write fails") << Write << 30;
+        QTest::newRow("flush fails") << Flush << 35;
+    }
+    void addsAllOrNothing() {
+        QFETCH(FailingFileSystem::Step, failAt);
+        QFETCH(int, stray);
+        QTemporaryDir dir;
+        const QByteArray before =
+            recordBytes("Old", 'X', 'O', "01/01/2030") + QByteArray(stray, 'z');
+        writeFile(dir.filePath("reminder.dat"), before);
+        FailingFileSystem files;
+        ReminderStore store(dir.path(), files);
+        QVERIFY(store.Open(nullptr));
+        files.failAt = failAt;
+        const ImportReport report =
+            importFiles({QStringLiteral(FIXTURES "/desktop-3.0.vcf")}, store, DateOrder::MonthFirst,
+                        DateOrder::MonthFirst);
+        const QByteArray after = readFile(dir.filePath("reminder.dat"));
+        if (failAt != FailingFileSystem::Step::None) {
+            QCOMPARE(after, before);
+            QCOMPARE(report.added, 0);
+            QCOMPARE(report.exitStatus(), 1);
+            QVERIFY(report.failure.contains("injected failure"));
+            return;
+        }
+        const int kept = stray >= 35 ? 2 : 1; // 105 bytes count as two records
+        QCOMPARE(after.size(), (kept + 2) * ReminderRecord::Size);
+        QCOMPARE(store.count(), kept + 2);
+        QCOMPARE(recordsIn(after).mid(kept), QStringList({"Birthday: Mia Lind|A|Y|02/28/1975",
+                                                          "Anniversary: Mia Lind|A|Y|06/16/2001"}));
+    }
+
     // The export read back into an empty folder gives the same records, byte for byte, in
     // either date order.
     void readsItsOwnExportBack_data() {
