@@ -11,7 +11,7 @@ packages=(
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
-    python3-icalendar python3-dateutil
+    python3-icalendar python3-dateutil python3-vobject libical-dev
     libqt6svg6 desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev
     strace util-linux

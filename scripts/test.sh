@@ -32,9 +32,13 @@ ctest --test-dir build-asan --output-on-failure --parallel 2
 # leaves its input as crash-* here.
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-fuzz
-for target in records settings; do
+for target in records settings vcard icalendar; do
     work=$(mktemp -d)
-    if ! build-fuzz/fuzz_$target -max_total_time=30 -print_final_stats=1 "$work" \
+    # libical keeps caches from one input to the next, which the per-input leak check takes
+    # for leaks and scans for at every run; leaks are still reported when the target ends.
+    leaks=()
+    [ "$target" = icalendar ] && leaks=(-detect_leaks=0)
+    if ! build-fuzz/fuzz_$target -max_total_time=30 -print_final_stats=1 "${leaks[@]}" "$work" \
         fuzz/corpus/$target >"$work.log" 2>&1; then
         tail -n 60 "$work.log" >&2
         echo "fuzz_$target found a fault" >&2

@@ -29,6 +29,11 @@ QString usage() {
               "  --install-autostart  start Nudgewell with --user-data at every log-in: writes\n"
               "                       ~/.config/autostart/nudgewell.desktop, then exits\n"
               "  --remove-autostart   no longer start it at log-in: removes that file, then exits\n"
+              "  --import FILE...     add the birthdays and anniversaries of address books\n"
+              "                       (vCard, .vcf) and the events of calendars (iCalendar,\n"
+              "                       .ics), then exit; a copy of Nudgewell running in the\n"
+              "                       folder adds them itself. Exit status 1 when a file\n"
+              "                       could not be read\n"
               "  -h, --help           print this help and exit\n"
               "  --version            print the version and exit\n"
               "\n"
@@ -62,6 +67,7 @@ CommandLine CommandLine::read(const QStringList& arguments) {
     bool version = false;
     bool install = false;
     bool remove = false;
+    bool importing = false;
     // A word after one of Qt's options (-platform offscreen) is that option's value.
     bool afterQtOption = false;
     for (const QString& argument : arguments) {
@@ -78,6 +84,10 @@ CommandLine CommandLine::read(const QStringList& arguments) {
             install = true;
         else if (argument == QLatin1String("--remove-autostart"))
             remove = true;
+        else if (argument == QLatin1String("--import"))
+            importing = true;
+        else if (importing && !argument.startsWith(QLatin1Char('-')) && !afterQtOption)
+            result.importFiles << argument;
         else if (argument.startsWith(QLatin1String("--")) && result.problem.isEmpty())
             result.problem = tr("unrecognized option '%1'").arg(argument);
         else if (!qtOption && !afterQtOption && result.problem.isEmpty())
@@ -86,6 +96,11 @@ CommandLine CommandLine::read(const QStringList& arguments) {
     }
     if (install && remove && result.problem.isEmpty())
         result.problem = tr("--install-autostart and --remove-autostart exclude each other");
+    if (importing && (install || remove) && result.problem.isEmpty())
+        result.problem = tr("--import goes with neither --install-autostart nor "
+                            "--remove-autostart");
+    if (importing && result.importFiles.isEmpty() && result.problem.isEmpty())
+        result.problem = tr("--import needs at least one file");
 
     using enum Action;
     result.action = help                        ? Help
@@ -93,6 +108,7 @@ CommandLine CommandLine::read(const QStringList& arguments) {
                     : !result.problem.isEmpty() ? Wrong
                     : install                   ? InstallAutostart
                     : remove                    ? RemoveAutostart
+                    : importing                 ? Import
                                                 : Start;
     return result;
 }
@@ -135,6 +151,8 @@ int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]) {
                         .arg(entry, QCoreApplication::applicationFilePath()));
         return 0;
     }
+    case CommandLine::Action::Import:
+        return runImport(commandLine, argc, argv);
     case CommandLine::Action::RemoveAutostart: {
         const QString entry = autostartEntryPath();
         QString error;

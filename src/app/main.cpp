@@ -66,6 +66,17 @@ int main(int argc, char* argv[]) {
     nudgewell::MainWindow window(services);
     QObject::connect(&instance, &nudgewell::SingleInstance::raiseRequested, &window,
                      [&window] { nudgewell::bringToFront(window); });
+    // nudgewell --import started while this copy runs: the import is done here.
+    QObject::connect(&instance, &nudgewell::SingleInstance::asked, &window,
+                     [&window](const QByteArray& request, const auto& answer) {
+                         nudgewell::ImportReport report;
+                         if (const auto paths = nudgewell::decodeImportRequest(request))
+                             report = window.importFiles(*paths);
+                         else
+                             report.failure = QObject::tr("The request was not understood.");
+                         answer(nudgewell::encodeImportReport(report));
+                         nudgewell::bringToFront(window);
+                     });
     if (!window.startUp())
         return 1;
     window.showAsStored();

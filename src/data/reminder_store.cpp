@@ -207,6 +207,37 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
     return true;
 }
 
+bool ReminderStore::appendRecords(const std::vector<ReminderRecord>& records, QString* error) {
+    if (records.empty())
+        return true;
+    if (!writable(error))
+        return false;
+    if (!m_file.isOpen() || m_count > std::numeric_limits<int>::max() - int(records.size())) {
+        if (error)
+            *error = QCoreApplication::translate("reminder_store", "%1 is not open.").arg(m_path);
+        return false;
+    }
+    const qint64 size = m_file.size();
+    const qint64 offset = qint64(m_count) * ReminderRecord::Size;
+    // A short last record that counts as whole gets the blanks it is read with; bytes past
+    // the last record that the count rounded down are written over, and put back on failure.
+    QByteArray previous;
+    if (size > offset && !m_files.read(m_file, offset, size - offset, &previous, error))
+        return false;
+    QByteArray bytes(qMax<qint64>(0, offset - size), ' ');
+    bytes.reserve(bytes.size() + qint64(records.size()) * ReminderRecord::Size);
+    for (const ReminderRecord& record : records)
+        bytes += record.bytes();
+    const qint64 at = qMin(offset, size);
+    if (!m_files.write(m_file, at, bytes, error) || !m_files.flush(m_file, error)) {
+        if (previous.isEmpty() || m_files.write(m_file, offset, previous, nullptr))
+            m_files.truncate(m_file, size, nullptr);
+        return false;
+    }
+    m_count += int(records.size());
+    return true;
+}
+
 bool ReminderStore::RewriteWithout(int k, QString* error) {
     if (!writable(error))
         return false;

@@ -87,6 +87,8 @@ public:
     bool readAll(std::vector<ReminderRecord>* records, QString* error) const;
     // n == count + 1 appends.
     bool WriteRecord(int n, const ReminderRecord& record, QString* error);
+    // Appends them all in one write, or none: a failed write is cut back off.
+    bool appendRecords(const std::vector<ReminderRecord>& records, QString* error);
     // Removes record k; with k outside 1..count the file is copied whole.
     bool RewriteWithout(int k, QString* error);
     // Keeps, in order, the records that pass; each kept record gets a zeroed reserved field.

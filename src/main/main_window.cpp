@@ -68,6 +68,7 @@ MainWindow::MainWindow(const Services& services, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_store(services.directory, services.files) {
     setObjectName(QStringLiteral("reminder"));
     setWindowTitle(kTitle);
+    setAcceptDrops(true); // address books and calendars
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);

@@ -4,6 +4,7 @@
 #include "data/date_patterns.h"
 #include "data/reminder_store.h"
 #include "data/view_lines.h"
+#include "import/importer.h"
 #include "main/window_state.h"
 #include "ui/services.h"
 
@@ -60,6 +61,9 @@ public:
     void PrintReminders();
     // Runs when the window becomes active again after another window of the program.
     void handleActivation();
+    // Adds what address book and calendar files hold, while browsing, and shows every
+    // reminder (importing.cpp).
+    ImportReport importFiles(const QStringList& paths);
 
     // Commands, by the names of the menu items that run them.
     void menuadd_Click();
@@ -88,6 +92,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createActions();

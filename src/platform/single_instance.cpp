@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QSysInfo>
 #include <QThread>
 
@@ -22,6 +23,11 @@ namespace nudgewell {
 namespace {
 
 const QByteArray kRaise = QByteArrayLiteral("raise\n");
+// "ask <base64>\n", answered by "<base64>\n" on the same connection.
+const QByteArray kAsk = QByteArrayLiteral("ask ");
+constexpr qint64 kMaxAsk = 4 * 1024 * 1024;
+// An import of a large address book takes the running copy a moment.
+constexpr int kAnswerMs = 120000;
 
 // The copy that holds the lock may have taken it a moment ago and not listen yet.
 constexpr int kConnectMs = 3000;
@@ -48,7 +54,36 @@ bool askToRaise(const QString& name, QString* note) {
     return false;
 }
 
+bool connectWithin(QLocalSocket& socket, const QString& name, int ms) {
+    const QDeadlineTimer deadline(ms);
+    do {
+        socket.connectToServer(name);
+        if (socket.waitForConnected(500))
+            return true;
+        QThread::msleep(100);
+    } while (!deadline.hasExpired());
+    return false;
+}
+
 } // namespace
+
+bool SingleInstance::ask(const QString& folder, const QByteArray& request, QByteArray* answer,
+                         QString* note) {
+    QLocalSocket socket;
+    if (connectWithin(socket, serverName(folder), kConnectMs)) {
+        socket.write(kAsk + request.toBase64() + '\n');
+        const QDeadlineTimer deadline(kAnswerMs);
+        while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState &&
+               !deadline.hasExpired())
+            socket.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 1000)));
+        if (socket.canReadLine()) {
+            *answer = QByteArray::fromBase64(socket.readLine().trimmed());
+            return true;
+        }
+    }
+    *note = tr("Nudgewell runs in this folder but did not answer: %1").arg(socket.errorString());
+    return false;
+}
 
 SingleInstance::SingleInstance(QObject* parent) : QObject(parent) {}
 
@@ -140,11 +175,20 @@ void SingleInstance::listen(const QString& name, QString* note) {
 
 void SingleInstance::readRequests(QLocalSocket* socket) {
     while (socket->canReadLine()) {
-        if (socket->readLine() == kRaise)
+        const QByteArray line = socket->readLine(kMaxAsk);
+        if (line == kRaise) {
             emit raiseRequested();
+        } else if (line.startsWith(kAsk) && line.endsWith('\n')) {
+            const QPointer<QLocalSocket> to(socket);
+            emit asked(QByteArray::fromBase64(line.sliced(kAsk.size()).trimmed()),
+                       [to](const QByteArray& answer) {
+                           if (to)
+                               to->write(answer.toBase64() + '\n');
+                       });
+        }
     }
-    // A request is one short line; anything longer is not from a copy of this program.
-    if (socket->bytesAvailable() > kRaise.size())
+    // A request is one line; anything longer is not from a copy of this program.
+    if (socket->bytesAvailable() > kMaxAsk)
         socket->abort();
 }
 

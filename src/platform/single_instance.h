@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class QLocalServer;
 class QLocalSocket;
 
@@ -20,6 +23,9 @@ public:
         Unguarded,   // no lock could be made (read-only folder, ...): run without one
     };
 
+    // Sends the reply to a request back, once.
+    using Answer = std::function<void(const QByteArray&)>;
+
     explicit SingleInstance(QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -31,8 +37,15 @@ public:
     // Where the running copy listens; the same folder reached by any path gives the same name.
     static QString serverName(const QString& folder);
 
+    // Hands a request (an import) to the copy that runs in `folder` and waits for its answer.
+    // False, with the reason in `note`, when none came.
+    static bool ask(const QString& folder, const QByteArray& request, QByteArray* answer,
+                    QString* note);
+
 signals:
     void raiseRequested();
+    // A later start asks something of this copy.
+    void asked(const QByteArray& request, const nudgewell::SingleInstance::Answer& answer);
 
 private:
     void listen(const QString& name, QString* note);

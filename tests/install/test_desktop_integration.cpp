@@ -68,6 +68,12 @@ private slots:
         QTest::newRow("remove") << QStringList{"--remove-autostart"} << RemoveAutostart << false;
         QTest::newRow("install and remove")
             << QStringList{"--install-autostart", "--remove-autostart"} << Wrong << false;
+        QTest::newRow("import") << QStringList{"--user-data", "--import",  "a.vcf",
+                                               "-platform",   "offscreen", "b.ics"}
+                                << Import << true;
+        QTest::newRow("import without a file") << QStringList{"--import"} << Wrong << false;
+        QTest::newRow("import and install")
+            << QStringList{"--import", "a.vcf", "--install-autostart"} << Wrong << false;
     }
     void readsTheCommandLine() {
         QFETCH(QStringList, arguments);
@@ -78,6 +84,8 @@ private slots:
         QCOMPARE(read.userData, userData);
         if (action == CommandLine::Action::Wrong)
             QVERIFY(!read.problem.isEmpty());
+        if (action == CommandLine::Action::Import)
+            QCOMPARE(read.importFiles, QStringList({"a.vcf", "b.ics"}));
     }
 
     // A launcher must get back exactly these words (Desktop Entry quoting, then the
