@@ -42,6 +42,12 @@ struct WriteResult {
     bool tookEffect() const { return outcome != Outcome::NotDone; }
     static WriteResult notDone(const QString& reason) { return {Outcome::NotDone, reason}; }
     static WriteResult notDurable(const QString& reason) { return {Outcome::NotDurable, reason}; }
+    // From the convention of the stores: false for nothing done, true with a reason for done
+    // but not flushed.
+    static WriteResult from(bool ok, const QString& error) {
+        return {ok ? (error.isEmpty() ? Outcome::Done : Outcome::NotDurable) : Outcome::NotDone,
+                error};
+    }
 };
 
 // Empty when done; else `notDone` or `notDurable` as the outcome says, a line break and the

@@ -122,11 +122,15 @@ private slots:
             QCOMPARE(f.press(Qt::Key_F8), placeholder);
             QVERIFY(f.window->isEditing());
             QCOMPARE(f.window->recordCount(), int(records.size()) + 1);
-            QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+            QCOMPARE(f.messages.last(),
+                     QString("Nudgewell: The new reminder was not removed.\ninjected failure"));
         }
         QCOMPARE(f.press(Qt::Key_F8), before);
         if (failAt == FailingFileSystem::Step::SyncDirectory)
-            QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+            QCOMPARE(f.messages.last(),
+                     QString("Nudgewell: The new reminder was removed, but the folder could not "
+                             "be written to disk; a power cut now could bring it back.\n"
+                             "injected failure"));
         QCOMPARE(f.window->recordCount(), int(records.size()));
         QCOMPARE(f.window->currentRecord(), int(records.size()) + 1);
         f.press(Qt::Key_F7); // the cancelled record is gone: nothing to edit
@@ -184,7 +188,8 @@ private slots:
         QCOMPARE(f.press(Qt::Key_F6), record);
         QVERIFY(f.window->isEditing());
         QCOMPARE(text->text(), QString("Changed"));
-        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+        QCOMPARE(f.messages.last(),
+                 QString("Nudgewell: The reminder was not saved.\ninjected failure"));
         f.press(Qt::Key_F8);
         f.press(Qt::Key_F7);
         QTEST(f.press(Qt::Key_F6), "saved");
@@ -232,7 +237,8 @@ private slots:
         f.files.failAt = FailingFileSystem::Step::Rename;
         QCOMPARE(f.press(Qt::Key_F9), a);
         QCOMPARE(f.window->recordCount(), 1);
-        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+        QCOMPARE(f.messages.last(),
+                 QString("Nudgewell: The reminder was not deleted.\ninjected failure"));
         QVERIFY(all->isVisible());
         // Deleting the only reminder leaves an empty file and nothing to act on.
         QCOMPARE(f.press(Qt::Key_F9).size(), 0);
