@@ -7,7 +7,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTextCharFormat>
+
+#include <cstdio>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -292,6 +295,49 @@ private slots:
         f.window->handleActivation();
         QVERIFY(f.window->isEditing());
         QCOMPARE(f.press(key), upcoming + added);
+    }
+
+    // Another program renames a new version over the file: it shows within a second with the
+    // highlighted reminder kept; while the editor is open nothing moves until Save keeps both.
+    // The window's own writes rebuild nothing.
+    void anotherProgramsChange() {
+        const QList<QByteArray> mine = {recordBytes("A", 'X', 'O', "12/07/2037"),
+                                        recordBytes("B", 'X', 'O', "12/08/2037"),
+                                        recordBytes("C", 'X', 'O', "12/09/2037")};
+        const QByteArray d = recordBytes("D", 'X', 'O', "12/10/2037");
+        const QByteArray e = recordBytes("E", 'X', 'O', "12/11/2037");
+        WindowFixture f;
+        f.writeReminders(mine);
+        f.start();
+        f.press(Qt::Key_F3);
+        auto* all = f.find<QListView>("reminderlist2");
+        const auto replace = [&](const QByteArray& bytes) {
+            writeFile(f.path("theirs"), bytes);
+            QVERIFY(std::rename(qPrintable(f.path("theirs")), qPrintable(f.path("reminder.dat"))) ==
+                    0);
+        };
+        all->setCurrentIndex(all->model()->index(1, 0)); // B
+        replace(recordBytes("Z", 'X', 'O', "12/06/2037") + mine.join() + d);
+        QTRY_COMPARE_WITH_TIMEOUT(f.lines("reminderlist2").size(), 5, 1000);
+        QCOMPARE(all->currentIndex().row(), 2); // B, after Z
+        QCOMPARE(f.window->currentRecord(), 3);
+        QVERIFY(all->hasFocus());
+
+        f.press(Qt::Key_F7);
+        f.type("B edited");
+        const QByteArray theirs = recordBytes("Z", 'X', 'O', "12/06/2037") + mine.join() + d + e;
+        replace(theirs);
+        QTest::qWait(300);
+        QVERIFY(f.window->isEditing());
+        QCOMPARE(f.find<QLineEdit>("txtreminder")->text(), QString("B edited"));
+        QSignalSpy rebuilt(all->model(), &QAbstractItemModel::modelReset);
+        const QByteArray saved = f.press(Qt::Key_F6);
+        QCOMPARE(saved, QByteArray(theirs).replace(
+                            140, 70, recordBytes("B edited", 'X', 'O', "12/08/2037")));
+        QCOMPARE(f.lines("reminderlist2").size(), 6);
+        const int rebuilds = int(rebuilt.size());
+        QTest::qWait(500);
+        QCOMPARE(rebuilt.size(), rebuilds);
     }
 };
 
