@@ -79,7 +79,8 @@ bool StartupLog::Open(QString* error) {
     m_file.setFileName(m_path);
     if (!m_files.openReadWrite(m_file, error))
         return false;
-    m_count = int(CountFromLength(m_file.size(), StartupRecord::Size));
+    m_stamp = FileSystem::identify(m_file);
+    m_count = int(CountFromLength(m_stamp.size, StartupRecord::Size));
     return true;
 }
 
@@ -125,6 +126,9 @@ bool StartupLog::purge(QString* error) {
             *error = QStringLiteral("%1 is not open.").arg(m_path);
         return false;
     }
+    // What the file holds now: another program may have appended or replaced it.
+    if (changedOnDisk() && !Open(error))
+        return false;
     QByteArray last;
     if (m_count > 0) {
         QByteArray bytes;
@@ -144,6 +148,7 @@ bool StartupLog::purge(QString* error) {
     }
     // The new file is in place, held open through the descriptor it was written with.
     m_count = last.isEmpty() ? 0 : 1;
+    m_stamp = FileSystem::identify(m_file);
     if (!m_file.isOpen()) {
         m_count = 0;
         if (error)

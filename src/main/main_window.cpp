@@ -263,9 +263,11 @@ void MainWindow::watchReminderFile() {
         connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, later);
         m_watcher->addPath(m_services.directory);
     }
-    // A file renamed over this one ends the watch on the old one: the new one is watched anew.
+    // Watched anew each time: the watch stays with the file it was set on, which a rename over
+    // it takes away.
     const QString path = m_session.path();
-    if (!m_watcher->files().contains(path) && QFileInfo::exists(path))
+    m_watcher->removePath(path);
+    if (QFileInfo::exists(path))
         m_watcher->addPath(path);
 }
 
