@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace nudgewell {
 
@@ -121,6 +122,10 @@ CommandLine CommandLine::read(int argc, char* argv[]) {
 }
 
 int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]) {
+    return answerOnTerminal(commandLine, argc, argv, FileSystem::real());
+}
+
+int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[], FileSystem& files) {
     switch (commandLine.action) {
     case CommandLine::Action::Start:
         return 0;
@@ -137,14 +142,18 @@ int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]) {
     case CommandLine::Action::InstallAutostart: {
         // For the program's own path, which the entry names in full: the session that reads
         // it at log-in may not have the install folder on its PATH.
-        const QCoreApplication core(argc, argv);
+        std::unique_ptr<QCoreApplication> core;
+        if (!QCoreApplication::instance())
+            core = std::make_unique<QCoreApplication>(argc, argv);
         const QString entry = autostartEntryPath();
         QString error;
-        if (!installAutostart(FileSystem::real(), entry, QCoreApplication::applicationFilePath(),
-                              &error))
-            return complain(error);
+        if (!installAutostart(files, entry, QCoreApplication::applicationFilePath(), &error))
+            return complain(tr("Nudgewell was not set to start at log-in.\n%1").arg(error));
+        // In place, but not yet safe on the disk: said, and not counted as done.
         if (!error.isEmpty())
-            complain(error);
+            return complain(tr("Nudgewell will start at every log-in, but the folder could not "
+                               "be written to disk; a power cut now could undo it.\n%1")
+                                .arg(error));
         say(stdout, tr("Nudgewell will start at every log-in: %1 starts %2 --user-data.\n"
                        "Tick \"Start Nudgewell always minimized\" in Options to have it start "
                        "out of the way.\n")
@@ -156,7 +165,7 @@ int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]) {
     case CommandLine::Action::RemoveAutostart: {
         const QString entry = autostartEntryPath();
         QString error;
-        switch (removeAutostart(FileSystem::real(), entry, &error)) {
+        switch (removeAutostart(files, entry, &error)) {
         case RemoveOutcome::Removed:
             say(stdout,
                 tr("Nudgewell will no longer start at log-in: %1 is removed.\n").arg(entry));
@@ -166,7 +175,7 @@ int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]) {
                 tr("Nudgewell was not set to start at log-in: there is no %1.\n").arg(entry));
             return 0;
         case RemoveOutcome::Failed:
-            return complain(error);
+            return complain(tr("Nudgewell was not kept from starting at log-in.\n%1").arg(error));
         }
         break;
     }

@@ -6,6 +6,8 @@
 
 namespace nudgewell {
 
+class FileSystem;
+
 // What the command line asks for. Arguments that are not Nudgewell's own (Qt's -platform,
 // -style and their values) are left for QApplication.
 struct CommandLine {
@@ -24,9 +26,11 @@ struct CommandLine {
 
 // Answers an action that ends on the terminal (everything but Start): prints the help, the
 // version or what went wrong, or writes or removes the autostart entry. Returns the exit
-// status: 0 done, 1 a disk step failed (or, for Import, a file could not be read), 2 a wrong
-// command line.
+// status: 0 done, 1 a disk step failed (also one that took effect but could not be flushed to
+// the disk; or, for Import, a file could not be read), 2 a wrong command line. `files` is the
+// real file system but in tests.
 int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[]);
+int answerOnTerminal(const CommandLine& commandLine, int argc, char* argv[], FileSystem& files);
 
 // For --user-data: makes the per-user data folder the working folder, or shows why it cannot
 // in a message box. Needs the QApplication.

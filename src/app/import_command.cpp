@@ -64,15 +64,15 @@ int runImport(const CommandLine& commandLine, int argc, char* argv[]) {
         err << note << '\n';
     err.flush();
 
-    ReminderStore store(QDir::currentPath());
-    if (!store.Open(&error)) {
+    ReminderSession session(QDir::currentPath(), FileSystem::real());
+    if (!session.open(&error)) {
         err << "nudgewell: " << error << '\n';
         return 1;
     }
     const SettingsStore settings;
     const QLocale locale = QLocale::system();
     const DateOrder writeOrder = DateOrderFromSetting(settings.get(keys::CalendarFormat), locale);
-    const ImportReport report = importFiles(paths, store, writeOrder, regionalDateOrder(locale));
+    const ImportReport report = importFiles(paths, session, writeOrder, regionalDateOrder(locale));
     print(report);
     return report.exitStatus();
 }

@@ -8,6 +8,19 @@
 
 namespace nudgewell {
 
+QString failureMessage(const WriteResult& result, const QString& notDone,
+                       const QString& notDurable) {
+    switch (result.outcome) {
+    case WriteResult::Outcome::Done:
+        return {};
+    case WriteResult::Outcome::NotDurable:
+        return notDurable + QLatin1Char('\n') + result.reason;
+    case WriteResult::Outcome::NotDone:
+        break;
+    }
+    return notDone + QLatin1Char('\n') + result.reason;
+}
+
 ReplaceOutcome replaceFile(FileSystem& files, const QString& target, const QString& temp,
                            const QByteArray& content, QString* error, QFile* reopened,
                            QString* reopenError) {

@@ -110,9 +110,37 @@ bool ReminderStore::Open(QString* error) {
         if (error)
             error->clear();
     }
-    m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_file.size(), ReminderRecord::Size),
+    m_stamp = FileSystem::identify(m_file);
+    m_count = static_cast<int>(qMin<qint64>(CountFromLength(m_stamp.size, ReminderRecord::Size),
                                             std::numeric_limits<int>::max()));
     return true;
+}
+
+bool ReminderStore::lockCurrent(bool* reopened, QString* error) {
+    *reopened = false;
+    // Another program may change or replace the file between the look and the lock (while
+    // holding the lock itself, or not taking it at all): look again under the lock.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (changedOnDisk()) {
+            if (!Open(error))
+                return false;
+            *reopened = true;
+        }
+        if (!m_files.lock(m_file, error))
+            return false;
+        if (!changedOnDisk())
+            return true;
+        unlock();
+    }
+    if (error)
+        *error = QCoreApplication::translate("reminder_store",
+                                             "%1 keeps being changed by another program.")
+                     .arg(m_path);
+    return false;
+}
+
+void ReminderStore::unlock() {
+    FileSystem::unlock(m_file);
 }
 
 void ReminderStore::Close() {
@@ -144,6 +172,8 @@ bool ReminderStore::readAll(std::vector<ReminderRecord>* records, QString* error
             *error = QCoreApplication::translate("reminder_store", "%1 is not open.").arg(m_path);
         return false;
     }
+    // Noted before the read, so that a change made during it shows as a change.
+    m_stamp = FileSystem::identify(m_file);
     QByteArray data;
     if (!m_files.read(m_file, 0, qint64(m_count) * ReminderRecord::Size, &data, error))
         return false;
@@ -164,7 +194,32 @@ bool ReminderStore::writable(QString* error) const {
     return false;
 }
 
-bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error) {
+bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* error,
+                                const ReminderRecord* expected, bool* stale) {
+    return writeAt(n, record.bytes(), error, expected, stale);
+}
+
+bool ReminderStore::AppendRecords(const std::vector<ReminderRecord>& records, QString* error) {
+    QByteArray bytes;
+    bytes.reserve(qint64(records.size()) * ReminderRecord::Size);
+    for (const ReminderRecord& record : records)
+        bytes += record.bytes();
+    return records.empty() || writeAt(m_count + 1, bytes, error, nullptr, nullptr);
+}
+
+bool ReminderStore::ReplaceAll(const std::vector<ReminderRecord>& records, QString* error) {
+    if (!writable(error))
+        return false;
+    QByteArray content;
+    content.reserve(qint64(records.size()) * ReminderRecord::Size);
+    for (const ReminderRecord& record : records)
+        content += record.bytes();
+    return replaceWith(content, int(records.size()), error);
+}
+
+// Writes whole records from record n on: one in place, or any number appended.
+bool ReminderStore::writeAt(int n, QByteArray bytes, QString* error, const ReminderRecord* expected,
+                            bool* stale) {
     if (!writable(error))
         return false;
     if (n < 1 || n > m_count + 1 || !m_file.isOpen()) {
@@ -175,8 +230,8 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
                     .arg(path());
         return false;
     }
+    const int written = int(bytes.size() / ReminderRecord::Size);
     qint64 offset = qint64(n - 1) * ReminderRecord::Size;
-    QByteArray bytes = record.bytes();
     QByteArray previous;
     const qint64 size = m_file.size();
     // What the write covers, to put back should it fail: the record, or on an append the
@@ -184,6 +239,12 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
     const qint64 covered = n <= m_count ? ReminderRecord::Size : size - offset;
     if (covered > 0 && !m_files.read(m_file, offset, covered, &previous, error))
         return false;
+    if (expected && n <= m_count &&
+        previous.leftJustified(ReminderRecord::Size, ' ') != expected->bytes()) {
+        if (stale)
+            *stale = true;
+        return false;
+    }
     if (n > m_count && size < offset) {
         // A short last record that counts as whole gets the blanks it is read with, not a
         // hole of 0x00 bytes.
@@ -202,39 +263,9 @@ bool ReminderStore::WriteRecord(int n, const ReminderRecord& record, QString* er
         }
         return false;
     }
-    if (n == m_count + 1)
-        ++m_count;
-    return true;
-}
-
-bool ReminderStore::appendRecords(const std::vector<ReminderRecord>& records, QString* error) {
-    if (records.empty())
-        return true;
-    if (!writable(error))
-        return false;
-    if (!m_file.isOpen() || m_count > std::numeric_limits<int>::max() - int(records.size())) {
-        if (error)
-            *error = QCoreApplication::translate("reminder_store", "%1 is not open.").arg(m_path);
-        return false;
-    }
-    const qint64 size = m_file.size();
-    const qint64 offset = qint64(m_count) * ReminderRecord::Size;
-    // A short last record that counts as whole gets the blanks it is read with; bytes past
-    // the last record that the count rounded down are written over, and put back on failure.
-    QByteArray previous;
-    if (size > offset && !m_files.read(m_file, offset, size - offset, &previous, error))
-        return false;
-    QByteArray bytes(qMax<qint64>(0, offset - size), ' ');
-    bytes.reserve(bytes.size() + qint64(records.size()) * ReminderRecord::Size);
-    for (const ReminderRecord& record : records)
-        bytes += record.bytes();
-    const qint64 at = qMin(offset, size);
-    if (!m_files.write(m_file, at, bytes, error) || !m_files.flush(m_file, error)) {
-        if (previous.isEmpty() || m_files.write(m_file, offset, previous, nullptr))
-            m_files.truncate(m_file, size, nullptr);
-        return false;
-    }
-    m_count += int(records.size());
+    if (n > m_count)
+        m_count = n - 1 + written;
+    m_stamp = FileSystem::identify(m_file);
     return true;
 }
 
@@ -275,22 +306,17 @@ bool ReminderStore::RewriteKeeping(const std::function<bool(const ReminderRecord
 
 bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString* error) {
     QString reason;
-    QString reopenError;
     const ReplaceOutcome outcome =
-        replaceFile(m_files, m_path, tempPath(), content, &reason, &m_file, &reopenError);
+        replaceFile(m_files, m_path, tempPath(), content, &reason, &m_file);
     if (outcome == ReplaceOutcome::Failed) {
         if (error)
             *error = reason;
         return false;
     }
-    // The new file is in place; the count follows it even when it could not be held open, so
-    // that nothing is shown that the file no longer has.
-    m_count = m_file.isOpen() ? newCount : 0;
-    if (!m_file.isOpen()) {
-        if (error)
-            *error = reopenError;
-        return false;
-    }
+    // The new file is in place. Should it not be held open again, the next command opens it
+    // by name (changedOnDisk() says so while nothing is open).
+    m_count = newCount;
+    m_stamp = FileSystem::identify(m_file);
     if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
         *error = reason;
     return true;

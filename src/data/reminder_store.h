@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/date_patterns.h"
+#include "platform/file_system.h"
 
 #include <QFile>
 #include <QString>
@@ -11,8 +12,6 @@
 #include <vector>
 
 namespace nudgewell {
-
-class FileSystem;
 
 enum class FrequencyCode : char { Once = 'O', Weekly = 'W', Monthly = 'M', Yearly = 'Y' };
 constexpr char ShowYears = 'A';
@@ -60,10 +59,14 @@ QString trimBlanks(const QString& text);
 // Length / record length to the nearest whole number, halves to the even neighbour.
 qint64 CountFromLength(qint64 length, int recordLength);
 
-// reminder.dat in a folder, held open for the life of the main window. Records count from 1.
-// Every operation that touches the disk returns false with the system's reason on failure,
-// and leaves the file and the record count as they were. A rewrite that took place but
-// whose folder could not be flushed to disk returns true with the reason in *error.
+// reminder.dat in a folder, held open between commands. Records count from 1. Every
+// operation that touches the disk returns false with the system's reason on failure, and
+// leaves the file and the record count as they were. A rewrite that took place but whose
+// folder could not be flushed to disk returns true with the reason in *error.
+//
+// Other programs may replace or change the file meanwhile: the store notes the identity of
+// the file (FileIdentity) after each of its own reads and writes, and changedOnDisk() compares
+// it with the file at the path. ReminderSession builds the record commands on this.
 class ReminderStore {
 public:
     explicit ReminderStore(const QString& directory);
@@ -85,17 +88,30 @@ public:
     ReminderRecord ReadRecord(int n, QString* error = nullptr) const;
     // Every record in one read of the file.
     bool readAll(std::vector<ReminderRecord>* records, QString* error) const;
-    // n == count + 1 appends.
-    bool WriteRecord(int n, const ReminderRecord& record, QString* error);
-    // Appends them all in one write, or none: a failed write is cut back off.
-    bool appendRecords(const std::vector<ReminderRecord>& records, QString* error);
+    // n == count + 1 appends. With `expected`, record n must still hold those bytes; when it
+    // does not, nothing is written and *stale is set (with a false result).
+    bool WriteRecord(int n, const ReminderRecord& record, QString* error,
+                     const ReminderRecord* expected = nullptr, bool* stale = nullptr);
+    // Appends the records in one write.
+    bool AppendRecords(const std::vector<ReminderRecord>& records, QString* error);
+    // Replaces the file with exactly these records (through reminder.tmp).
+    bool ReplaceAll(const std::vector<ReminderRecord>& records, QString* error);
     // Removes record k; with k outside 1..count the file is copied whole.
     bool RewriteWithout(int k, QString* error);
     // Keeps, in order, the records that pass; each kept record gets a zeroed reserved field.
     bool RewriteKeeping(const std::function<bool(const ReminderRecord&)>& keep, QString* error);
     bool SeedSampleRecord(DateOrder order, QString* error);
 
+    // The file at the path is not the one last read or written (or none is open).
+    bool changedOnDisk() const { return !isOpen() || FileSystem::identify(m_path) != m_stamp; }
+    // Makes the open file the one at the path, as it is now, and takes the advisory lock on
+    // it. *reopened tells that the file had to be opened again (its records may differ).
+    bool lockCurrent(bool* reopened, QString* error);
+    void unlock();
+
 private:
+    bool writeAt(int n, QByteArray bytes, QString* error, const ReminderRecord* expected,
+                 bool* stale);
     bool replaceWith(const QByteArray& content, int newCount, QString* error);
     QString tempPath() const;
     bool writable(QString* error) const;
@@ -104,6 +120,7 @@ private:
     QString m_path;
     FileSystem& m_files;
     mutable QFile m_file;
+    mutable FileIdentity m_stamp; // the file as last read or written by the store
     int m_count = 0;
     bool m_readOnly = false;
     QString m_readOnlyReason; // why it could not be opened for writing

@@ -256,10 +256,18 @@ QString SettingsStore::userFile() {
            QStringLiteral("/Quorvane Software/Nudgewell.conf");
 }
 
-void SettingsStore::load() {
+void SettingsStore::load(bool always) const {
+    const FileIdentity now = FileSystem::identify(m_path);
+    if (!always && now == m_loaded)
+        return;
+    m_loaded = now;
+    m_readError.clear();
+    m_readReason.clear();
     const QFileInfo info(m_path);
-    if (!info.exists() && !info.isSymLink())
-        return; // a first run
+    if (!info.exists() && !info.isSymLink()) {
+        m_sections.clear(); // a first run, or the file was taken away
+        return;
+    }
     QFile file(m_path);
     QByteArray text;
     QString reason;
@@ -272,9 +280,9 @@ void SettingsStore::load() {
     }
 }
 
-bool SettingsStore::parse(const QByteArray& text, QString* error) {
-    m_sections.clear();
-    m_sections.push_back({}); // keys before any section
+bool SettingsStore::parse(const QByteArray& text, QString* error) const {
+    std::vector<Section> sections;
+    sections.push_back({}); // keys before any section
     const QByteArray bom("\xEF\xBB\xBF");
     const QByteArray body = text.startsWith(bom) ? text.mid(3) : text;
     int number = 0;
@@ -289,7 +297,7 @@ bool SettingsStore::parse(const QByteArray& text, QString* error) {
                 *error = tr("Line %1 opens a section that is not closed.").arg(number);
                 return false;
             }
-            m_sections.push_back({line.mid(1, close - 1), {}});
+            sections.push_back({line.mid(1, close - 1), {}});
             continue;
         }
         const qsizetype equals = line.indexOf('=');
@@ -297,9 +305,11 @@ bool SettingsStore::parse(const QByteArray& text, QString* error) {
             *error = tr("Line %1 is not a setting (name=value).").arg(number);
             return false;
         }
-        m_sections.back().entries.push_back(
+        sections.back().entries.push_back(
             {line.left(equals).trimmed(), line.mid(equals + 1).trimmed()});
     }
+    // A file that cannot be parsed leaves the values last read.
+    m_sections = std::move(sections);
     return true;
 }
 
@@ -337,6 +347,7 @@ SettingsStore::Entry* SettingsStore::find(const QString& section, const QString&
 }
 
 QString SettingsStore::get(const QString& key) const {
+    load(false);
     const Entry* entry = find(kGroup, key);
     return entry ? unescapedValue(entry->value) : QString();
 }
@@ -346,7 +357,9 @@ bool SettingsStore::save(const QString& key, const QString& value, QString* erro
 }
 
 bool SettingsStore::save(const Values& values, QString* error) {
-    if (std::all_of(values.begin(), values.end(), [this](const auto& kv) {
+    // From the file as it is now: a key added by hand meanwhile stays.
+    load();
+    if (m_readError.isEmpty() && std::all_of(values.begin(), values.end(), [this](const auto& kv) {
             return find(kGroup, kv.first) && get(kv.first) == kv.second;
         }))
         return true; // nothing to write
@@ -376,8 +389,7 @@ bool SettingsStore::save(const Values& values, QString* error) {
         return false;
     };
     if (!m_readError.isEmpty())
-        return failed(tr("It could not be read when Nudgewell started, so it is left as it is: %1")
-                          .arg(m_readReason));
+        return failed(tr("It cannot be read, so it is left as it is: %1").arg(m_readReason));
     // A link is followed, so that the file it points to gets the settings, not the link.
     const QFileInfo info(m_path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;
@@ -385,9 +397,13 @@ bool SettingsStore::save(const Values& values, QString* error) {
     if (!QDir().mkpath(folder))
         return failed(tr("Cannot create the folder %1.").arg(folder));
     QString reason;
-    if (replaceFile(m_files, target, target + QStringLiteral(".tmp"), serialize(), &reason) ==
-        ReplaceOutcome::Failed)
+    const ReplaceOutcome outcome =
+        replaceFile(m_files, target, target + QStringLiteral(".tmp"), serialize(), &reason);
+    if (outcome == ReplaceOutcome::Failed)
         return failed(reason);
+    m_loaded = FileSystem::identify(m_path);
+    if (outcome == ReplaceOutcome::DoneFolderNotSynced && error)
+        *error = reason;
     return true;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace nudgewell {
-
-class FileSystem;
 
 namespace keys {
 inline const QString CalendarFormat = QStringLiteral("Calendar Format");
@@ -28,11 +28,12 @@ inline const QString NotifyAtStart = QStringLiteral("Notify At Start"); // "0": 
 // configuration folder, section "Nudgewell", in the INI dialect QSettings reads and writes. A
 // missing key reads as "".
 //
-// The file is read once, at construction, and written whole (through a temporary file renamed
-// over it) once per change, with no lock file to wait on. A file that exists but cannot be
-// read or parsed is never written: readError() says why. A change that could not be written
-// is not kept.
-// Other sections and keys are written back as they were read.
+// The file is the user's too (edited by hand, synchronised): get() reads the file as it is at
+// that moment (again only when it changed), and every save reads it again and changes only the
+// keys it sets, so every other section, key and value stays as the file has it. The file is
+// written whole (through a temporary file renamed over it), with no lock file to wait on. A
+// file that exists but cannot be read or parsed is never written: readError() says why, and
+// get() keeps the values last read.
 class SettingsStore {
 public:
     using Values = std::vector<std::pair<QString, QString>>;
@@ -45,8 +46,9 @@ public:
     ~SettingsStore();
 
     QString get(const QString& key) const;
-    // Writes at once; false (with the reason) when the store cannot be written, and then the
-    // value is not kept. Values that are already stored are not written again.
+    // Writes at once; false (with the reason) when the store cannot be written. True with
+    // *error set: written, but the folder could not be flushed to disk. Values that the file
+    // holds already are not written again.
     bool save(const QString& key, const QString& value, QString* error = nullptr);
     // Several keys in one write.
     bool save(const Values& values, QString* error = nullptr);
@@ -68,17 +70,19 @@ private:
         std::vector<Entry> entries;
     };
 
-    void load();
-    bool parse(const QByteArray& text, QString* error);
+    // Reads the file when it is not the one last read (always with `always`).
+    void load(bool always = true) const;
+    bool parse(const QByteArray& text, QString* error) const;
     QByteArray serialize() const;
     Entry* find(const QString& section, const QString& key);
     const Entry* find(const QString& section, const QString& key) const;
 
     QString m_path;
     FileSystem& m_files;
-    std::vector<Section> m_sections;
-    QString m_readError;
-    QString m_readReason;
+    mutable std::vector<Section> m_sections;
+    mutable FileIdentity m_loaded; // the file as last read or written
+    mutable QString m_readError;
+    mutable QString m_readReason;
 };
 
 // "Days Checked" as the views use it: a whole number from 0 to 366, else 6.

@@ -89,7 +89,8 @@ bool StartupLog::Open(QString* error) {
         m_readOnly = true;
         m_readOnlyReason = reason;
     }
-    m_count = int(CountFromLength(m_file.size(), StartupRecord::Size));
+    m_stamp = FileSystem::identify(m_file);
+    m_count = int(CountFromLength(m_stamp.size, StartupRecord::Size));
     return true;
 }
 
@@ -135,6 +136,9 @@ bool StartupLog::purge(QString* error) {
             *error = m_readOnly ? m_readOnlyReason : QStringLiteral("%1 is not open.").arg(m_path);
         return false;
     }
+    // What the file holds now: another program may have appended or replaced it.
+    if (changedOnDisk() && !Open(error))
+        return false;
     QByteArray last;
     if (m_count > 0) {
         QByteArray bytes;
@@ -154,6 +158,7 @@ bool StartupLog::purge(QString* error) {
     }
     // The new file is in place, held open through the descriptor it was written with.
     m_count = last.isEmpty() ? 0 : 1;
+    m_stamp = FileSystem::identify(m_file);
     if (!m_file.isOpen()) {
         m_count = 0;
         if (error)

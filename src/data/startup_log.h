@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/file_system.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QLocale>
@@ -9,8 +11,6 @@
 #include <QTime>
 
 namespace nudgewell {
-
-class FileSystem;
 
 // How the date column of a start-up list line is written: as the record holds it (when the
 // window opens) or read back and written "mm/dd/yy" (after a purge).
@@ -44,8 +44,13 @@ public:
     bool listLines(StartupDateColumn column, const QLocale& locale, QStringList* lines,
                    QString* error);
 
-    // Keeps only the last record (none of an empty log), replacing the file through
-    // startup.tmp, then opens the new file. False: nothing changed, the log stays open as it
+    // The file at the path is not the one last opened or written (another program appended
+    // to it, or replaced it).
+    bool changedOnDisk() const { return FileSystem::identify(m_path) != m_stamp; }
+
+    // Keeps only the last record the file holds now (none of an empty log), also one another
+    // program appended since the log was opened, replacing the file through startup.tmp, then
+    // opens the new file. False: nothing changed, the log stays open as it
     // was. True with *error set: the purge took place, but the folder could not be flushed or
     // the new file not opened (isOpen() tells).
     bool purge(QString* error);
@@ -57,6 +62,7 @@ private:
     QString m_path;
     FileSystem& m_files;
     QFile m_file;
+    FileIdentity m_stamp;
     int m_count = 0;
     bool m_readOnly = false;
     QString m_readOnlyReason;

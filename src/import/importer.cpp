@@ -119,34 +119,40 @@ ReminderRecord recordFor(const ImportEntry& entry, DateOrder order) {
     return record;
 }
 
-AddOutcome addNewRecords(ReminderStore& store, const std::vector<ReminderRecord>& candidates,
+AddOutcome addNewRecords(ReminderSession& session, const std::vector<ReminderRecord>& candidates,
                          DateOrder readOrder) {
     AddOutcome outcome;
-    std::vector<ReminderRecord> existing;
-    if (!store.readAll(&existing, &outcome.error))
+    // What the file holds now, whoever wrote it last.
+    session.refresh(true, &outcome.error);
+    if (!outcome.error.isEmpty())
         return outcome;
     QSet<QString> known;
-    known.reserve(qsizetype(existing.size() + candidates.size()));
-    for (const ReminderRecord& record : existing)
+    known.reserve(qsizetype(session.records().size() + candidates.size()));
+    for (const ReminderRecord& record : session.records())
         known.insert(identity(record, readOrder));
     std::vector<ReminderRecord> fresh;
     for (const ReminderRecord& record : candidates) {
         const QString key = identity(record, readOrder);
         if (known.contains(key)) {
             ++outcome.alreadyThere;
-        } else if (store.count() + int(fresh.size()) >= kMaxRecords) {
+        } else if (session.count() + int(fresh.size()) >= kMaxRecords) {
             ++outcome.overLimit;
         } else {
             known.insert(key);
             fresh.push_back(record);
         }
     }
-    if (store.appendRecords(fresh, &outcome.error))
+    if (fresh.empty())
+        return outcome;
+    const ReminderSession::Result result = session.addRecords(fresh);
+    if (result.tookEffect())
         outcome.added = int(fresh.size());
+    else
+        outcome.error = result.reason;
     return outcome;
 }
 
-ImportReport importFiles(const QStringList& paths, ReminderStore& store, DateOrder writeOrder,
+ImportReport importFiles(const QStringList& paths, ReminderSession& session, DateOrder writeOrder,
                          DateOrder readOrder) {
     ImportReport report;
     std::vector<ReminderRecord> candidates;
@@ -172,17 +178,17 @@ ImportReport importFiles(const QStringList& paths, ReminderStore& store, DateOrd
     }
     if (candidates.empty())
         return report;
-    const AddOutcome outcome = addNewRecords(store, candidates, readOrder);
+    const AddOutcome outcome = addNewRecords(session, candidates, readOrder);
     report.added = outcome.added;
     report.alreadyThere = outcome.alreadyThere;
     report.skipped += outcome.overLimit;
     if (outcome.overLimit > 0)
         report.problems << tr("%1 reminders skipped: %2 holds 32,767 reminders at most")
                                .arg(outcome.overLimit)
-                               .arg(QDir::toNativeSeparators(store.path()));
+                               .arg(QDir::toNativeSeparators(session.path()));
     if (!outcome.error.isEmpty())
         report.failure = tr("No reminder could be added to %1: %2")
-                             .arg(QDir::toNativeSeparators(store.path()), outcome.error);
+                             .arg(QDir::toNativeSeparators(session.path()), outcome.error);
     return report;
 }
 

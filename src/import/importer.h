@@ -2,7 +2,7 @@
 #pragma once
 
 #include "data/date_patterns.h"
-#include "data/reminder_store.h"
+#include "data/reminder_session.h"
 #include "import/entry.h"
 
 #include <QStringList>
@@ -53,11 +53,12 @@ struct AddOutcome {
     int overLimit = 0; // left out: the file holds 32,767 reminders at most
     QString error;     // not empty: nothing was added
 };
-AddOutcome addNewRecords(ReminderStore& store, const std::vector<ReminderRecord>& candidates,
+AddOutcome addNewRecords(ReminderSession& session, const std::vector<ReminderRecord>& candidates,
                          DateOrder readOrder);
 
-// Reads the files and adds what is new to the open `store`, dates written in `writeOrder`.
-ImportReport importFiles(const QStringList& paths, ReminderStore& store, DateOrder writeOrder,
+// Reads the files and adds what is new through the open `session`, dates written in
+// `writeOrder`.
+ImportReport importFiles(const QStringList& paths, ReminderSession& session, DateOrder writeOrder,
                          DateOrder readOrder);
 
 // An import handed to the copy that runs in the folder, and its answer.

@@ -118,12 +118,14 @@ void MainWindow::menuprintreminders_Click() {
 }
 
 void MainWindow::PrintReminders() {
-    std::vector<ReminderRecord> records;
+    // Paper shows the file as it is, or nothing.
     QString error;
-    if (!m_store.readAll(&records, &error)) {
+    m_session.refresh(true, &error);
+    if (!error.isEmpty()) {
         reportFailure(error);
         return;
     }
+    const std::vector<ReminderRecord>& records = m_session.records();
     // Paper is built from the file, for the view that is showing.
     const bool upcoming = m_state.view == View::Upcoming;
     const ViewContext context = viewContext();
@@ -154,16 +156,10 @@ void MainWindow::DeleteSelected() {
     if (!m_services.messages.askYesNo(this, tr("Delete a Reminder"),
                                       tr("Do you want to delete the highlighted reminder?")))
         return;
-    // With no record to delete the file stays exactly as it is.
-    if (m_currentRecord >= 1 && m_currentRecord <= m_store.count()) {
-        QString error;
-        m_store.RewriteWithout(m_currentRecord, &error);
-        if (!error.isEmpty())
-            reportFailure(error);
-        emit recordsWritten();
-    }
-    if (m_currentRecord > m_store.count())
-        m_currentRecord = m_store.count();
+    // With no record to delete, or one another program took away, the file stays as it is.
+    reportWrite(m_session.deleteCurrent(), tr("The reminder was not deleted."),
+                tr("The reminder was deleted, but the folder could not be written to disk; a "
+                   "power cut now could bring it back."));
     LoadCurrentRecord();
     RefreshActiveView();
 }
@@ -174,16 +170,12 @@ void MainWindow::PurgeOldOneTime() {
         return;
     const QDate today = m_services.clock.today();
     const QLocale locale = m_services.clock.locale();
-    QString error;
-    const bool ok = m_store.RewriteKeeping(
-        [&](const ReminderRecord& record) { return !isPastOneTime(record, today, locale); },
-        &error);
-    if (!error.isEmpty())
-        reportFailure(error);
-    if (ok)
-        emit recordsWritten();
-    if (ok && m_store.count() > 0)
-        m_currentRecord = m_store.count();
+    reportWrite(m_session.purge([&](const ReminderRecord& record) {
+        return !isPastOneTime(record, today, locale);
+    }),
+                tr("The old one-time reminders were not deleted."),
+                tr("The old one-time reminders were deleted, but the folder could not be written "
+                   "to disk; a power cut now could bring them back."));
     LoadCurrentRecord();
     RefreshActiveView();
 }

@@ -4,6 +4,7 @@
 #include "main/editor.h"
 #include "main/main_window.h"
 #include "platform/clock.h"
+#include "platform/message_boxes.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -19,15 +20,26 @@ void MainWindow::moveEmptyLabels(double topTwips) {
 }
 
 void MainWindow::LoadCurrentRecord() {
-    const ReminderRecord record = m_store.ReadRecord(m_currentRecord);
+    const ReminderRecord record = m_session.record(m_session.current());
     m_editor->setReminderText(record.trimmedText());
     m_labelShowYears = QString(QChar(static_cast<unsigned char>(record.yearsFlag())));
     m_labelFrequency = QString(QChar(static_cast<unsigned char>(record.frequencyCode())));
     m_labelDate = record.dateText();
 }
 
+QString MainWindow::editorMode() const {
+    switch (m_session.lastEditMode()) {
+    case ReminderSession::EditMode::Add:
+        return QStringLiteral("add");
+    case ReminderSession::EditMode::Edit:
+        return QStringLiteral("edit");
+    case ReminderSession::EditMode::None:
+        break;
+    }
+    return {};
+}
+
 void MainWindow::openEditor(const QDate& date) {
-    m_editRecord = m_currentRecord;
     moveEmptyLabels(7000);
     m_state.mode = Mode::Editing;
     applyState();
@@ -40,7 +52,8 @@ void MainWindow::openEditor(const QDate& date) {
 void MainWindow::closeEditor() {
     moveEmptyLabels(2160);
     m_state.mode = Mode::Browsing;
-    // The rebuild applies the browsing state with the list's new lines.
+    // The rebuild applies the browsing state with the list's new lines, and shows what other
+    // programs wrote meanwhile.
     RefreshActiveView();
 }
 
@@ -56,14 +69,13 @@ void MainWindow::focusView() {
 void MainWindow::menuadd_Click() {
     if (isEditing())
         return;
-    QString error;
-    if (!m_store.WriteRecord(m_store.count() + 1, newPlaceholderRecord(m_services.clock.today()),
-                             &error)) {
-        reportFailure(error);
+    const ReminderSession::Result result =
+        m_session.beginNew(newPlaceholderRecord(m_services.clock.today()));
+    reportWrite(result, tr("The new reminder was not added."),
+                tr("The new reminder was added, but the folder could not be written to disk; a "
+                   "power cut now could take it away."));
+    if (!result.tookEffect())
         return;
-    }
-    m_addOrEdit = QStringLiteral("add");
-    m_currentRecord = m_store.count();
     LoadCurrentRecord();
     // The placeholder's date is always month-first; the calendar opens on today itself.
     openEditor(m_services.clock.today());
@@ -72,25 +84,30 @@ void MainWindow::menuadd_Click() {
 void MainWindow::menuedit_Click() {
     // With no record to edit (an empty file, or just after a new one was cancelled) a Save
     // would write where no record is.
-    if (isEditing() || m_state.readOnly || m_currentRecord < 1 || m_currentRecord > m_store.count())
+    if (isEditing() || m_state.readOnly || !m_session.beginEdit())
         return;
-    m_addOrEdit = QStringLiteral("edit");
     openEditor(ParseStoredDate(m_labelDate, m_services.clock.locale()));
 }
 
 bool MainWindow::StoreCurrentRecord() {
-    // Rereading the record keeps its reserved bytes as they were.
-    const ReminderRecord record = m_editor->edited(
-        m_store.ReadRecord(m_editRecord), m_patterns.longPattern, m_services.clock.locale());
-    QString error;
-    if (!m_store.WriteRecord(m_editRecord, record, &error)) {
-        reportFailure(error);
+    // The record as the editor opened on it keeps its reserved bytes as they were.
+    const ReminderRecord record = m_editor->edited(m_session.editOriginal(), m_patterns.longPattern,
+                                                   m_services.clock.locale());
+    const ReminderSession::Result result = m_session.save(record);
+    reportWrite(result, tr("The reminder was not saved."),
+                tr("The reminder was saved, but the folder could not be written to disk; a "
+                   "power cut now could undo it."));
+    if (!result.tookEffect())
         return false;
-    }
+    if (result.savedAsNew)
+        m_services.messages.showMessage(
+            this, QStringLiteral("Nudgewell"),
+            tr("Another program changed or deleted this reminder while you edited it. Its "
+               "version is kept, and yours is saved as a new reminder."),
+            MessageBoxes::Icon::Warning);
     m_labelShowYears = QString(QChar(static_cast<unsigned char>(record.yearsFlag())));
     m_labelFrequency = QString(QChar(static_cast<unsigned char>(record.frequencyCode())));
     m_labelDate = record.dateText();
-    emit recordsWritten();
     return true;
 }
 
@@ -98,28 +115,20 @@ void MainWindow::menusave_Click() {
     // A failed write keeps the editor open with what was typed, so nothing is lost.
     if (!isEditing() || !StoreCurrentRecord())
         return;
-    m_currentRecord = m_editRecord;
     closeEditor();
 }
 
 void MainWindow::menucancel_Click() {
     if (!isEditing())
         return;
-    if (m_addOrEdit == QLatin1String("add")) {
-        QString error;
-        if (!m_store.RewriteWithout(m_editRecord, &error)) {
-            // The placeholder is still there: stay in the editor, where Cancel can be tried
-            // again or the reminder saved.
-            reportFailure(error);
-            return;
-        }
-        if (!error.isEmpty())
-            reportFailure(error);
-        emit recordsWritten();
-        m_currentRecord = m_editRecord;
-    } else if (m_currentRecord > m_store.count()) {
-        m_currentRecord = m_store.count();
-    }
+    const ReminderSession::Result result = m_session.cancel();
+    // A placeholder still there keeps the editor open, where Cancel can be tried again or the
+    // reminder saved.
+    reportWrite(result, tr("The new reminder was not removed."),
+                tr("The new reminder was removed, but the folder could not be written to disk; "
+                   "a power cut now could bring it back."));
+    if (!result.tookEffect())
+        return;
     LoadCurrentRecord();
     closeEditor();
 }

@@ -38,7 +38,7 @@ ImportReport MainWindow::importFiles(const QStringList& paths) {
         report.failure = tr("A reminder is being edited: save or cancel it, then import again.");
         return report;
     }
-    report = nudgewell::importFiles(paths, m_store, m_patterns.order,
+    report = nudgewell::importFiles(paths, m_session, m_patterns.order,
                                     regionalDateOrder(m_services.clock.locale()));
     if (report.added > 0)
         BuildAllView();

@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -65,7 +67,16 @@ static_assert(std::size(kToolSlots) == kToolCount);
 } // namespace
 
 MainWindow::MainWindow(const Services& services, QWidget* parent)
-    : QMainWindow(parent), m_services(services), m_store(services.directory, services.files) {
+    : QMainWindow(parent), m_services(services), m_session(services.directory, services.files) {
+    // Queued, so that it sees the editor's mode after the command: New's placeholder is no
+    // change worth telling.
+    connect(
+        &m_session, &ReminderSession::recordsWritten, this,
+        [this] {
+            if (m_session.editMode() != ReminderSession::EditMode::Add)
+                emit recordsWritten();
+        },
+        Qt::QueuedConnection);
     setObjectName(QStringLiteral("reminder"));
     setWindowTitle(kTitle);
     setAcceptDrops(true); // address books and calendars
@@ -174,6 +185,9 @@ void MainWindow::createMenus() {
     }
     m_menureminder1 = findChild<QMenu*>(QStringLiteral("menureminder1"));
     m_menureminder2 = findChild<QMenu*>(QStringLiteral("menureminder2"));
+    // The File menu is disabled while editing, and with it its shortcuts: Exit (F12) is the
+    // window's too, so that it always works, also when Save and Cancel keep failing.
+    addAction(findChild<QAction*>(QStringLiteral("menuclose")));
 }
 
 void MainWindow::createToolBar() {
@@ -242,6 +256,42 @@ void MainWindow::reportFailure(const QString& reason) {
     m_services.messages.showMessage(this, kTitle, reason, MessageBoxes::Icon::Warning);
 }
 
+void MainWindow::reportWrite(const WriteResult& result, const QString& notDone,
+                             const QString& notDurable) {
+    const QString message = failureMessage(result, notDone, notDurable);
+    if (!message.isEmpty())
+        reportFailure(message);
+}
+
+void MainWindow::watchReminderFile() {
+    if (!m_watcher) {
+        m_watcher = new QFileSystemWatcher(this);
+        m_changeDelay.setSingleShot(true);
+        m_changeDelay.setInterval(100);
+        connect(&m_changeDelay, &QTimer::timeout, this, &MainWindow::showForeignChange);
+        const auto later = [this] { m_changeDelay.start(); };
+        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, later);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, later);
+        m_watcher->addPath(m_services.directory);
+    }
+    // Watched anew each time: the watch stays with the file it was set on, which a rename over
+    // it takes away.
+    const QString path = m_session.path();
+    m_watcher->removePath(path);
+    if (QFileInfo::exists(path))
+        m_watcher->addPath(path);
+}
+
+void MainWindow::showForeignChange() {
+    watchReminderFile();
+    // The editor's Save and Cancel rebuild the view; the window's own writes change nothing
+    // that the session does not hold already.
+    QString error;
+    if (m_closed || isEditing() || !m_session.refresh(true, &error))
+        return;
+    RefreshActiveView(true);
+}
+
 bool MainWindow::startUp() {
     SettingsStore& settings = m_services.settings;
     const QDateTime now = m_services.clock.now();
@@ -257,8 +307,12 @@ bool MainWindow::startUp() {
         defaults.emplace_back(keys::CalendarFormat, defaultCalendarFormat(locale));
     if (settings.get(keys::DaysChecked).isEmpty())
         defaults.emplace_back(keys::DaysChecked, QStringLiteral("6"));
-    if (!defaults.empty() && settings.readError().isEmpty() && !settings.save(defaults, &error))
-        reportFailure(error);
+    if (!defaults.empty() && settings.readError().isEmpty()) {
+        const bool saved = settings.save(defaults, &error);
+        reportWrite(WriteResult::from(saved, error), tr("The first settings were not saved."),
+                    tr("The first settings were saved, but the folder could not be written to "
+                       "disk; a power cut now could undo them."));
+    }
     const DateOrder order = DateOrderFromSetting(settings.get(keys::CalendarFormat), locale);
 
     if (!AppendStartupRecord(m_services.directory, now, order, locale, m_services.files, &error))
@@ -277,20 +331,24 @@ bool MainWindow::startUp() {
     setOuterSizeTwips(size.height, size.width);
     m_startMinimized = settings.get(keys::Minimize) == QLatin1String("1");
 
-    if (!m_store.Open(&error)) {
+    if (!m_session.open(&error)) {
         reportFailure(
             tr("Nudgewell cannot open its reminder file and will now close.\n%1").arg(error));
         return false;
     }
-    m_state.readOnly = m_store.readOnly();
+    m_state.readOnly = m_session.readOnly();
     if (m_state.readOnly)
-        reportFailure(tr("%1 can only be read. Nudgewell shows its reminders, but changes "
-                         "cannot be saved.\n%2")
-                          .arg(QDir::toNativeSeparators(m_store.path()), m_store.readOnlyReason()));
-    else if (m_store.count() == 0 && !m_store.SeedSampleRecord(order, &error))
-        reportFailure(error);
+        reportFailure(
+            tr("%1 can only be read. Nudgewell shows its reminders, but changes "
+               "cannot be saved.\n%2")
+                .arg(QDir::toNativeSeparators(m_session.path()), m_session.readOnlyReason()));
+    else if (m_session.count() == 0)
+        reportWrite(m_session.seedSample(order), tr("The sample reminder was not added."),
+                    tr("The sample reminder was added, but the folder could not be written to "
+                       "disk."));
+    watchReminderFile();
 
-    m_currentRecord = m_store.count();
+    m_session.setCurrent(m_session.count());
     LoadCurrentRecord();
     BuildUpcomingView();
     return true;
@@ -399,21 +457,24 @@ void MainWindow::handleActivation() {
         RefreshActiveView();
 }
 
-void MainWindow::RefreshActiveView() {
+void MainWindow::RefreshActiveView(bool keepCurrent) {
     if (m_state.view == View::Upcoming)
-        BuildUpcomingView();
+        BuildUpcomingView(keepCurrent);
     else
-        BuildAllView();
+        BuildAllView(keepCurrent);
 }
 
 void MainWindow::SaveWindowSize() {
     // At exit: a box would hold the exit up, so the reason goes to standard error.
     QString error;
-    if (!m_services.settings.save(
-            {{keys::Height, twipsText(m_heightTwips)}, {keys::Width, twipsText(m_widthTwips)}},
-            &error))
+    const bool saved = m_services.settings.save(
+        {{keys::Height, twipsText(m_heightTwips)}, {keys::Width, twipsText(m_widthTwips)}}, &error);
+    const QString message = failureMessage(
+        WriteResult::from(saved, error), tr("The window size was not saved."),
+        tr("The window size was saved, but the folder could not be written to disk."));
+    if (!message.isEmpty())
         std::fprintf(stderr, "nudgewell: %s\n",
-                     qPrintable(QString(error).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+                     qPrintable(QString(message).replace(QLatin1Char('\n'), QLatin1Char(' '))));
 }
 
 void MainWindow::menuclose_Click() {
@@ -423,7 +484,6 @@ void MainWindow::menuclose_Click() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
-        m_store.Close();
         SaveWindowSize();
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (w != this && w->isVisible())

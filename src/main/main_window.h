@@ -2,7 +2,7 @@
 #pragma once
 
 #include "data/date_patterns.h"
-#include "data/reminder_store.h"
+#include "data/reminder_session.h"
 #include "data/view_lines.h"
 #include "import/importer.h"
 #include "main/window_state.h"
@@ -10,11 +10,13 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QListView;
 class QMenu;
@@ -39,9 +41,13 @@ public:
     // Shows the window minimised, or normal and centred, as the settings say.
     void showAsStored();
 
-    int recordCount() const { return m_store.count(); }
-    int currentRecord() const { return m_currentRecord; }
-    QString editorMode() const { return m_addOrEdit; }
+    int recordCount() const { return m_session.count(); }
+    int currentRecord() const { return m_session.current(); }
+    // "add" after New, "edit" after Edit, kept after the editor closes.
+    QString editorMode() const;
+    // The record commands on reminder.dat; an import adds through it, and recordsWritten()
+    // tells when the window wrote the file.
+    ReminderSession& session() { return m_session; }
     bool isEditing() const { return m_state.mode == Mode::Editing; }
     View view() const { return m_state.view; }
     double heightTwips() const { return m_heightTwips; }
@@ -50,9 +56,10 @@ public:
     void setOuterSizeTwips(double height, double width);
     void FitListsToWindow();
     void CenterOnScreen();
-    void RefreshActiveView();
-    void BuildAllView();
-    void BuildUpcomingView();
+    // With keepCurrent the current record's line stays selected, else the first line is.
+    void RefreshActiveView(bool keepCurrent = false);
+    void BuildAllView(bool keepCurrent = false);
+    void BuildUpcomingView(bool keepCurrent = false);
     void MatchSelectedLine(int row, bool upcoming);
     void LoadCurrentRecord();
     bool StoreCurrentRecord();
@@ -105,11 +112,19 @@ private:
     // Shows and enables the menus, toolbar positions and lists for m_state.
     void applyState();
     void reportFailure(const QString& reason);
-    std::vector<ReminderRecord> readRecords();
+    // The one message rule: the command, whether it took effect, then the system's reason.
+    void reportWrite(const WriteResult& result, const QString& notDone, const QString& notDurable);
+    // reminder.dat or its folder changed: shows what another program wrote, while browsing.
+    void watchReminderFile();
+    void showForeignChange();
+    // The records as the file holds them now.
+    const std::vector<ReminderRecord>& readRecords();
     ViewContext viewContext() const;
     // Fills one list, shows it or its empty label, and selects its first line.
     void releaseLines();
-    void showLines(View view, std::vector<ListLine> lines);
+    // Selects the line of the current record (kept after a change by another program), else
+    // the first line.
+    void showLines(View view, std::vector<ListLine> lines, bool keepCurrent = false);
     void openEditor(const QDate& date);
     void closeEditor();
     void focusView();
@@ -120,13 +135,13 @@ private:
     QListView* list(View view) const;
 
     Services m_services;
-    ReminderStore m_store;
+    ReminderSession m_session;
     WindowState m_state;
+    QFileSystemWatcher* m_watcher = nullptr;
+    // Several notices come with one change (a rename: file and folder): one look for them all.
+    QTimer m_changeDelay;
 
-    // The main window's record state.
-    int m_currentRecord = 0;
-    int m_editRecord = 0; // the record the open editor works on; nothing else moves it
-    QString m_addOrEdit;
+    // The main window's mirror of the current record.
     QString m_labelDate;
     QString m_labelFrequency;
     QString m_labelShowYears;

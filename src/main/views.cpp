@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
 
 namespace nudgewell {
@@ -184,27 +185,34 @@ void MainWindow::createLists() {
     m_labelNoRemindersWeek->resize(m_labelNoRemindersWeek->sizeHint());
 }
 
-std::vector<ReminderRecord> MainWindow::readRecords() {
-    std::vector<ReminderRecord> records;
+const std::vector<ReminderRecord>& MainWindow::readRecords() {
     QString error;
-    if (!m_store.readAll(&records, &error))
+    if (!m_session.refresh(true, &error) && !error.isEmpty())
         reportFailure(error);
-    return records;
+    return m_session.records();
 }
 
 ViewContext MainWindow::viewContext() const {
     return ViewContext::make(m_services.clock.today(), m_patterns.order, m_services.clock.locale());
 }
 
-void MainWindow::showLines(View view, std::vector<ListLine> lines) {
+void MainWindow::showLines(View view, std::vector<ListLine> lines, bool keepCurrent) {
     ReminderListModel* model = view == View::Upcoming ? m_upcomingModel : m_allModel;
     model->setLines(std::move(lines));
     fitRows(list(view), model, m_services.clock.locale());
     m_state.view = view;
     m_state.hasLines = model->rowCount() > 0;
     applyState();
+    int row = 0;
+    if (keepCurrent) {
+        const std::vector<ListLine>& shown = model->lines();
+        const auto it = std::find_if(shown.begin(), shown.end(), [this](const ListLine& line) {
+            return line.record == m_session.current();
+        });
+        row = it == shown.end() ? 0 : int(it - shown.begin());
+    }
     if (m_state.hasLines)
-        list(view)->setCurrentIndex(model->index(0));
+        list(view)->setCurrentIndex(model->index(row));
     focusView();
 }
 
@@ -215,16 +223,17 @@ void MainWindow::releaseLines() {
     m_allModel->setLines({});
 }
 
-void MainWindow::BuildAllView() {
+void MainWindow::BuildAllView(bool keepCurrent) {
     releaseLines();
-    showLines(View::All, buildAllLines(readRecords(), viewContext()));
+    showLines(View::All, buildAllLines(readRecords(), viewContext()), keepCurrent);
     setWindowTitle(tr("Nudgewell -  %1 saved").arg(m_allModel->rowCount()));
 }
 
-void MainWindow::BuildUpcomingView() {
+void MainWindow::BuildUpcomingView(bool keepCurrent) {
     releaseLines();
-    showLines(View::Upcoming, buildUpcomingLines(readRecords(), viewContext(),
-                                                 daysCheckedOrDefault(m_daysChecked)));
+    showLines(View::Upcoming,
+              buildUpcomingLines(readRecords(), viewContext(), daysCheckedOrDefault(m_daysChecked)),
+              keepCurrent);
 }
 
 void MainWindow::MatchSelectedLine(int row, bool upcoming) {
@@ -233,7 +242,7 @@ void MainWindow::MatchSelectedLine(int row, bool upcoming) {
     if (record < 1)
         return;
     // The line keeps the number of its record, so equal texts never stand for each other.
-    m_currentRecord = record;
+    m_session.setCurrent(record);
     LoadCurrentRecord();
 }
 

@@ -55,7 +55,8 @@ constexpr ActionState kStates[] = {
     {"menushowweek"_L1, allShowing, browsing},
     {"menuoptions"_L1, always, browsing},
     {"menuprintreminders"_L1, hasLines, browsing},
-    {"menuclose"_L1, always, browsing},
+    // Exit works even while a write keeps failing and the editor cannot be closed.
+    {"menuclose"_L1, always, always},
     {"menureminder1Action"_L1, browsing, always},
     {"menuadd"_L1, always, browsingWritable},
     {"menuedit"_L1, always, browsingWithLinesWritable},

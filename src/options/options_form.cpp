@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options/options_form.h"
 
+#include "data/file_replace.h"
 #include "data/settings.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
@@ -133,10 +134,18 @@ OptionsForm::OptionsForm(SettingsStore& settings, MessageBoxes& messages, HelpVi
 
 bool OptionsForm::store(const QString& key, const QString& value) {
     QString error;
-    if (m_settings.save(key, value, &error))
-        return true;
-    m_messages.showMessage(this, tr("Nudgewell"), error, MessageBoxes::Icon::Warning);
-    return false;
+    const bool saved = m_settings.save(key, value, &error);
+    return report(WriteResult::from(saved, error));
+}
+
+bool OptionsForm::report(const WriteResult& result) {
+    const QString message = failureMessage(
+        result, tr("The options were not saved."),
+        tr("The options were saved, but the folder could not be written to disk; a power cut "
+           "now could undo them."));
+    if (!message.isEmpty())
+        m_messages.showMessage(this, tr("Nudgewell"), message, MessageBoxes::Icon::Warning);
+    return result.tookEffect();
 }
 
 QString OptionsForm::storedDaysOrDefault() {
@@ -165,15 +174,14 @@ void OptionsForm::cmdsave_Click() {
         m_combodays->setCurrentText(kDefaultDays);
     // One write for the three, so that the file never holds half of a Save.
     QString error;
-    if (!m_settings.save(
-            {{keys::Minimize, m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
-             {keys::DaysChecked, m_combodays->currentText()},
-             {keys::CalendarFormat,
-              m_option1->isChecked() ? QStringLiteral("mm/dd") : QStringLiteral("dd/mm")}},
-            &error)) {
-        m_messages.showMessage(this, tr("Nudgewell"), error, MessageBoxes::Icon::Warning);
+    const bool saved = m_settings.save(
+        {{keys::Minimize, m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")},
+         {keys::DaysChecked, m_combodays->currentText()},
+         {keys::CalendarFormat,
+          m_option1->isChecked() ? QStringLiteral("mm/dd") : QStringLiteral("dd/mm")}},
+        &error);
+    if (!report(WriteResult::from(saved, error)))
         return;
-    }
     emit daysCheckedSaved(m_combodays->currentText());
     accept();
 }

@@ -15,6 +15,7 @@ namespace nudgewell {
 class HelpViewer;
 class MessageBoxes;
 class SettingsStore;
+struct WriteResult;
 
 // "Options": start minimised, the number of days the upcoming view looks ahead, and the date
 // order. Modal; Enter saves, Esc opens its help and keeps it open.
@@ -39,6 +40,8 @@ private:
     void loadSettings();
     // Stores a value; on failure says why and returns false.
     bool store(const QString& key, const QString& value);
+    // Says what did and did not happen; false when nothing was saved.
+    bool report(const WriteResult& result);
     QString storedDaysOrDefault();
 
     SettingsStore& m_settings;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,9 +84,11 @@ bool FileSystem::create(QFile& file, QString* error) {
 bool FileSystem::adopt(QFile& opened, QFile& file, QString* error) {
     file.close();
     const int fd = ::fcntl(opened.handle(), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        const QString reason = systemReason();
         return fail(error, QCoreApplication::translate("file_system", "Cannot open %1: %2")
-                               .arg(nameOf(opened), systemReason()));
+                               .arg(nameOf(opened), reason));
+    }
     if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered,
                    QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -96,9 +99,12 @@ bool FileSystem::adopt(QFile& opened, QFile& file, QString* error) {
 }
 
 bool FileSystem::syncToDisk(QFile& file, QString* error) {
-    if (::fsync(file.handle()) != 0)
+    if (::fsync(file.handle()) != 0) {
+        // Read before the name: finding the name of an adopted file may change errno.
+        const QString reason = systemReason();
         return fail(error, QCoreApplication::translate("file_system", "Cannot write %1 to disk: %2")
-                               .arg(nameOf(file), systemReason()));
+                               .arg(nameOf(file), reason));
+    }
     return true;
 }
 
@@ -131,10 +137,28 @@ bool FileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* dat
     return true;
 }
 
+qint64 FileSystem::systemWrite(int fd, const char* data, qint64 length, qint64 offset) {
+    return ::pwrite(fd, data, size_t(length), off_t(offset));
+}
+
 bool FileSystem::write(QFile& file, qint64 offset, const QByteArray& data, QString* error) {
-    if (!file.seek(offset) || file.write(data) != data.size())
-        return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
-                               .arg(nameOf(file), file.errorString()));
+    // A short write is followed by another for the rest, so that the call that fails tells
+    // why (a full disk says so on the second call, not the first).
+    qint64 done = 0;
+    while (done < data.size()) {
+        const qint64 n =
+            systemWrite(file.handle(), data.constData() + done, data.size() - done, offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            const QString reason = systemReason();
+            return fail(error, QCoreApplication::translate("file_system", "Cannot write %1: %2")
+                                   .arg(nameOf(file), reason));
+        }
+        done += n;
+    }
     return true;
 }
 
@@ -173,6 +197,50 @@ bool FileSystem::syncDirectory(const QString& directory, QString* error) {
                     QCoreApplication::translate("file_system", "Cannot write folder %1 to disk: %2")
                         .arg(directory, reason));
     return true;
+}
+
+bool FileSystem::lock(QFile& file, QString* error) {
+    for (int waited = 0;; waited += 10) {
+        if (::flock(file.handle(), LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        if (waited >= 2000) {
+            errno = EWOULDBLOCK;
+            break;
+        }
+        ::usleep(10000);
+    }
+    const QString reason = systemReason();
+    return fail(
+        error,
+        QCoreApplication::translate("file_system", "Cannot lock %1: %2").arg(nameOf(file), reason));
+}
+
+void FileSystem::unlock(QFile& file) {
+    if (file.handle() >= 0)
+        ::flock(file.handle(), LOCK_UN);
+}
+
+namespace {
+
+FileIdentity identityOf(int result, const struct stat& status) {
+    if (result != 0)
+        return {};
+    return {true, quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+FileIdentity FileSystem::identify(const QString& path) {
+    struct stat status {};
+    return identityOf(::stat(QFile::encodeName(path).constData(), &status), status);
+}
+
+FileIdentity FileSystem::identify(const QFile& file) {
+    struct stat status {};
+    return identityOf(file.handle() < 0 ? -1 : ::fstat(file.handle(), &status), status);
 }
 
 FileSystem& FileSystem::real() {

@@ -8,6 +8,22 @@ class QFile;
 
 namespace nudgewell {
 
+// What tells a file at a path from another, or from itself before a change: the device and
+// inode (a rename over it gives another), its size and its modification time in nanoseconds.
+// A change in place within one tick of the file system's clock keeps the time, so callers
+// that must not miss one compare the bytes they rewrite as well.
+struct FileIdentity {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool sameFile(const FileIdentity& other) const {
+        return exists && other.exists && device == other.device && inode == other.inode;
+    }
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // Every disk step the record files take, one virtual call each, so that a test can make any
 // single step fail. Each returns false and fills *error with the system's reason on failure.
 class FileSystem {
@@ -35,10 +51,23 @@ public:
     virtual bool remove(const QString& path, QString* error);
     // Makes a rename in `directory` durable.
     virtual bool syncDirectory(const QString& directory, QString* error);
+    // An advisory lock (flock) on the open file, for programs that take it too; waits up to
+    // two seconds for another holder. Closing the file releases it.
+    virtual bool lock(QFile& file, QString* error);
+    static void unlock(QFile& file);
+
+    // The file at `path` (following links), or the one `file` has open.
+    static FileIdentity identify(const QString& path);
+    static FileIdentity identify(const QFile& file);
 
     static FileSystem& real();
     // The name of an open file, also of one opened by `adopt`.
     static QString nameOf(const QFile& file);
+
+protected:
+    // One pwrite(2): the bytes written, or -1 with errno set. A test overrides it to write
+    // short, as a nearly full disk does.
+    virtual qint64 systemWrite(int fd, const char* data, qint64 length, qint64 offset);
 
 private:
     // fsync, with the system's reason on failure.

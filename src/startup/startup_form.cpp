@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/startup_form.h"
 
+#include "data/file_replace.h"
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
@@ -12,6 +13,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QListWidget>
 #include <QMenuBar>
@@ -66,9 +69,30 @@ StartupForm::StartupForm(const Services& services, QWidget* parent)
                          "dates cannot be deleted.\n%2")
                           .arg(QDir::toNativeSeparators(m_log.path()), m_log.readOnlyReason()));
     fillList(StartupDateColumn::AsStored);
+    // The folder too: a file renamed over the log ends the watch on the old one.
+    m_watcher = new QFileSystemWatcher(this);
+    m_watcher->addPath(m_services.directory);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &StartupForm::showChange);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, &StartupForm::showChange);
+    showChange();
 }
 
 StartupForm::~StartupForm() = default;
+
+void StartupForm::showChange() {
+    const QString path = QDir(m_services.directory).filePath(QStringLiteral("startup.dat"));
+    // Watched anew each time: the watch stays with the file it was set on, which a rename
+    // over it takes away.
+    m_watcher->removePath(path);
+    if (QFileInfo::exists(path))
+        m_watcher->addPath(path);
+    if (!m_log.isOpen() || !m_log.changedOnDisk())
+        return;
+    QString error;
+    if (!m_log.Open(&error))
+        reportFailure(tr("The startup list cannot be opened.\n%1").arg(error));
+    fillList(m_column);
+}
 
 void StartupForm::createMenus() {
     auto make = [this](QMenu* menu, const char* name, const QString& caption,
@@ -120,6 +144,7 @@ void StartupForm::reportFailure(const QString& reason) {
 }
 
 void StartupForm::fillList(StartupDateColumn column) {
+    m_column = column;
     QStringList lines;
     QString error;
     if (!m_log.listLines(column, m_services.clock.locale(), &lines, &error))
@@ -165,12 +190,15 @@ void StartupForm::deleteold() {
                                       tr("Do you want to delete all of the old startup dates?")))
         return;
     QString error;
-    if (!m_log.purge(&error)) {
-        reportFailure(tr("The old startup dates could not be deleted.\n%1").arg(error));
+    const bool purged = m_log.purge(&error);
+    const QString message = failureMessage(
+        WriteResult::from(purged, error), tr("The old startup dates could not be deleted."),
+        tr("The old startup dates were deleted, but the folder could not be written to disk; a "
+           "power cut now could bring them back."));
+    if (!message.isEmpty())
+        reportFailure(message);
+    if (!purged)
         return;
-    }
-    if (!error.isEmpty())
-        reportFailure(error);
     fillList(StartupDateColumn::Reformatted);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+class QFileSystemWatcher;
 class QListWidget;
 
 namespace nudgewell {
@@ -34,12 +35,16 @@ private:
     void createMenus();
     void createToolBar();
     void fillList(StartupDateColumn column);
+    // Lists startup.dat again when another program changed it.
+    void showChange();
     void fitRows();
     void reportFailure(const QString& reason);
 
     Services m_services;
     StartupLog m_log;
     QListWidget* m_startuplist = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
+    StartupDateColumn m_column = StartupDateColumn::AsStored;
 };
 
 } // namespace nudgewell

@@ -125,6 +125,32 @@ private slots:
         QVERIFY(!QFile::exists(file + QStringLiteral(".tmp")));
     }
 
+    // The file is the user's too: what they add by hand while the program runs is read at
+    // use and kept by every write, known key or not; a file they garble is left alone.
+    void editedByHand() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Nudgewell.conf"));
+        writeFile(file, "[Nudgewell]\nHeight=5000\n");
+        SettingsStore store(file);
+        QCOMPARE(store.get(keys::CopyDate), QString());
+        const QByteArray byHand = "[Nudgewell]\nHeight=5000\nCopy%20Date=yes\n"
+                                  "Notify%20At%20Start=0\nFuture%20Key=1\n\n[Other]\nx=y\n";
+        writeFile(file, byHand);
+        QCOMPARE(store.get(keys::CopyDate), QStringLiteral("yes"));
+        QVERIFY(store.save(
+            {{keys::Height, QStringLiteral("6000")}, {keys::Width, QStringLiteral("9000")}}));
+        QCOMPARE(readFile(file), QByteArray(byHand)
+                                     .replace("Height=5000", "Height=6000")
+                                     .replace("Future%20Key=1\n", "Future%20Key=1\nWidth=9000\n"));
+        const QByteArray garbled = "[Nudgewell\nHeight=6000\n";
+        writeFile(file, garbled);
+        QString error;
+        QVERIFY(!store.save(keys::Height, QStringLiteral("7000"), &error));
+        QVERIFY2(error.contains(QLatin1String("not closed")), qPrintable(error));
+        QCOMPARE(readFile(file), garbled);
+        QCOMPARE(store.get(keys::Height), QStringLiteral("6000")); // the values last read
+    }
+
     // Leftovers of a run killed while writing (a lock file of QSettings, our temporary file)
     // neither hold a write up nor reach the file.
     void leftovers() {

@@ -7,7 +7,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTextCharFormat>
+
+#include <cstdio>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -122,11 +125,15 @@ private slots:
             QCOMPARE(f.press(Qt::Key_F8), placeholder);
             QVERIFY(f.window->isEditing());
             QCOMPARE(f.window->recordCount(), int(records.size()) + 1);
-            QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+            QCOMPARE(f.messages.last(),
+                     QString("Nudgewell: The new reminder was not removed.\ninjected failure"));
         }
         QCOMPARE(f.press(Qt::Key_F8), before);
         if (failAt == FailingFileSystem::Step::SyncDirectory)
-            QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+            QCOMPARE(f.messages.last(),
+                     QString("Nudgewell: The new reminder was removed, but the folder could not "
+                             "be written to disk; a power cut now could bring it back.\n"
+                             "injected failure"));
         QCOMPARE(f.window->recordCount(), int(records.size()));
         QCOMPARE(f.window->currentRecord(), int(records.size()) + 1);
         f.press(Qt::Key_F7); // the cancelled record is gone: nothing to edit
@@ -184,7 +191,8 @@ private slots:
         QCOMPARE(f.press(Qt::Key_F6), record);
         QVERIFY(f.window->isEditing());
         QCOMPARE(text->text(), QString("Changed"));
-        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+        QCOMPARE(f.messages.last(),
+                 QString("Nudgewell: The reminder was not saved.\ninjected failure"));
         f.press(Qt::Key_F8);
         f.press(Qt::Key_F7);
         QTEST(f.press(Qt::Key_F6), "saved");
@@ -232,7 +240,8 @@ private slots:
         f.files.failAt = FailingFileSystem::Step::Rename;
         QCOMPARE(f.press(Qt::Key_F9), a);
         QCOMPARE(f.window->recordCount(), 1);
-        QCOMPARE(f.messages.last(), QString("Nudgewell: injected failure"));
+        QCOMPARE(f.messages.last(),
+                 QString("Nudgewell: The reminder was not deleted.\ninjected failure"));
         QVERIFY(all->isVisible());
         // Deleting the only reminder leaves an empty file and nothing to act on.
         QCOMPARE(f.press(Qt::Key_F9).size(), 0);
@@ -286,6 +295,49 @@ private slots:
         f.window->handleActivation();
         QVERIFY(f.window->isEditing());
         QCOMPARE(f.press(key), upcoming + added);
+    }
+
+    // Another program renames a new version over the file: it shows within a second with the
+    // highlighted reminder kept; while the editor is open nothing moves until Save keeps both.
+    // The window's own writes rebuild nothing.
+    void anotherProgramsChange() {
+        const QList<QByteArray> mine = {recordBytes("A", 'X', 'O', "12/07/2037"),
+                                        recordBytes("B", 'X', 'O', "12/08/2037"),
+                                        recordBytes("C", 'X', 'O', "12/09/2037")};
+        const QByteArray d = recordBytes("D", 'X', 'O', "12/10/2037");
+        const QByteArray e = recordBytes("E", 'X', 'O', "12/11/2037");
+        WindowFixture f;
+        f.writeReminders(mine);
+        f.start();
+        f.press(Qt::Key_F3);
+        auto* all = f.find<QListView>("reminderlist2");
+        const auto replace = [&](const QByteArray& bytes) {
+            writeFile(f.path("theirs"), bytes);
+            QVERIFY(std::rename(qPrintable(f.path("theirs")), qPrintable(f.path("reminder.dat"))) ==
+                    0);
+        };
+        all->setCurrentIndex(all->model()->index(1, 0)); // B
+        replace(recordBytes("Z", 'X', 'O', "12/06/2037") + mine.join() + d);
+        QTRY_COMPARE_WITH_TIMEOUT(f.lines("reminderlist2").size(), 5, 1000);
+        QCOMPARE(all->currentIndex().row(), 2); // B, after Z
+        QCOMPARE(f.window->currentRecord(), 3);
+        QVERIFY(all->hasFocus());
+
+        f.press(Qt::Key_F7);
+        f.type("B edited");
+        const QByteArray theirs = recordBytes("Z", 'X', 'O', "12/06/2037") + mine.join() + d + e;
+        replace(theirs);
+        QTest::qWait(300);
+        QVERIFY(f.window->isEditing());
+        QCOMPARE(f.find<QLineEdit>("txtreminder")->text(), QString("B edited"));
+        QSignalSpy rebuilt(all->model(), &QAbstractItemModel::modelReset);
+        const QByteArray saved = f.press(Qt::Key_F6);
+        QCOMPARE(saved, QByteArray(theirs).replace(
+                            140, 70, recordBytes("B edited", 'X', 'O', "12/08/2037")));
+        QCOMPARE(f.lines("reminderlist2").size(), 6);
+        const int rebuilds = int(rebuilt.size());
+        QTest::qWait(500);
+        QCOMPARE(rebuilt.size(), rebuilds);
     }
 };
 

@@ -90,7 +90,9 @@ private slots:
                 "Nudgewell: The old startup dates could not be deleted.\ninjected failure");
         }
         row("folder flush fails, the purge stands", kThree, Step::SyncDirectory, 1, true, last,
-            purged, "Nudgewell: injected failure");
+            purged,
+            "Nudgewell: The old startup dates were deleted, but the folder could not be written "
+            "to disk; a power cut now could bring them back.\ninjected failure");
         // The new log is held open through the descriptor it was written with, else by name.
         row("taking the new log over fails", kThree, Step::Adopt, 1, true, last, purged, "");
         // A log that can only be read is listed, and F9 asks nothing. (One that cannot be
@@ -135,6 +137,28 @@ private slots:
     // Rows are sized by the shape of their line; a line wider than the first (here the newest
     // start's time cannot be read) must still show whole when the lines are wider than the
     // window.
+    // Another program appends starts while the list is open: the purge keeps the last one the
+    // file holds, and the list shows what the file holds.
+    void followsAnotherProgram() {
+        Fixture f;
+        writeFile(f.path("startup.dat"), kThree);
+        StartupForm* form = f.open();
+        QVERIFY(form);
+        const auto append = [&](const QByteArray& record) {
+            QFile log(f.path("startup.dat"));
+            QVERIFY(log.open(QIODevice::Append));
+            log.write(record);
+        };
+        append("10/18/200207:00:00 AM ");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+        QCOMPARE(f.log(), QByteArray("10/18/200207:00:00 AM "));
+        append("10/19/200207:00:00 AM ");
+        QTRY_COMPARE_WITH_TIMEOUT(Fixture::listed(form),
+                                  QStringList({" 10/18/02    07:00 am    Friday\t1",
+                                               " 10/19/02    07:00 am    Saturday\t2"}),
+                                  1000);
+    }
+
     void noLineCutOff() {
         Fixture f;
         QByteArray log = kThree;

@@ -91,8 +91,8 @@ private slots:
         for (QString& file : files)
             file = QStringLiteral(FIXTURES "/") + file;
         QTemporaryDir dir;
-        ReminderStore store(dir.path());
-        QVERIFY(store.Open(nullptr));
+        ReminderSession store(dir.path(), FileSystem::real());
+        QVERIFY(store.open(nullptr));
         const ImportReport first =
             importFiles(files, store, DateOrder::MonthFirst, DateOrder::MonthFirst);
         const QByteArray written = readFile(store.path());
@@ -130,8 +130,8 @@ private slots:
             recordBytes("Old", 'X', 'O', "01/01/2030") + QByteArray(stray, 'z');
         writeFile(dir.filePath("reminder.dat"), before);
         FailingFileSystem files;
-        ReminderStore store(dir.path(), files);
-        QVERIFY(store.Open(nullptr));
+        ReminderSession store(dir.path(), files);
+        QVERIFY(store.open(nullptr));
         files.failAt = failAt;
         const ImportReport report =
             importFiles({QStringLiteral(FIXTURES "/desktop-3.0.vcf")}, store, DateOrder::MonthFirst,
@@ -182,8 +182,8 @@ private slots:
         ICalendarCounts counts;
         QVERIFY(writeICalendar(records, order, QDateTime::currentDateTimeUtc(), exported, &counts));
         writeFile(dir.filePath("export.ics"), exported.data());
-        ReminderStore store(dir.path());
-        QVERIFY(store.Open(nullptr));
+        ReminderSession store(dir.path(), FileSystem::real());
+        QVERIFY(store.open(nullptr));
         const ImportReport report = importFiles({dir.filePath("export.ics")}, store, order, order);
         QCOMPARE(report.summary(), "6 reminders added, 0 already there, 0 skipped.");
         const auto sortedRecords = [](const QByteArray& file) {

@@ -194,6 +194,32 @@ private slots:
         QVERIFY(!QFileInfo::exists(entry + QStringLiteral(".tmp")));
     }
 
+    // The exit status says whether the entry is in place and safe on the disk.
+    void installExitStatus_data() {
+        QTest::addColumn<FailingFileSystem::Step>("step");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("done") << FailingFileSystem::Step::None << 0 << true;
+        QTest::newRow("in place, folder not flushed")
+            << FailingFileSystem::Step::SyncDirectory << 1 << true;
+        QTest::newRow("not done") << FailingFileSystem::Step::Rename << 1 << false;
+    }
+    void installExitStatus() {
+        QFETCH(FailingFileSystem::Step, step);
+        QFETCH(int, status);
+        QFETCH(bool, written);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temporary->filePath("config")));
+        FailingFileSystem files;
+        files.failAt = step;
+        char name[] = "nudgewell";
+        char* argv[] = {name, nullptr};
+        QCOMPARE(
+            answerOnTerminal(CommandLine::read(QStringList{"--install-autostart"}), 1, argv, files),
+            status);
+        QCOMPARE(QFileInfo::exists(m_temporary->filePath("config/autostart/nudgewell.desktop")),
+                 written);
+    }
+
     void saysWhenTheEntryCannotBeRemoved() {
         const QString entry = m_temporary->filePath(QStringLiteral("nudgewell.desktop"));
         test::writeFile(entry, "[Desktop Entry]\n");

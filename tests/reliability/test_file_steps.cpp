@@ -53,9 +53,10 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
         child.setProcessEnvironment(env);
-        child.start(strace, {"-f", "-qq", "-o", trace, "-e",
-                             "trace=openat,write,fsync,fdatasync,rename,renameat,renameat2",
-                             QCoreApplication::applicationFilePath(), "--steps", data});
+        child.start(strace,
+                    {"-f", "-qq", "-o", trace, "-e",
+                     "trace=openat,write,pwrite64,fsync,fdatasync,rename,renameat,renameat2",
+                     QCoreApplication::applicationFilePath(), "--steps", data});
         QVERIFY(child.waitForFinished(60000));
         QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
 
@@ -79,7 +80,10 @@ private slots:
             else if (what.startsWith("rename") && m.captured(2).startsWith(data + '/'))
                 steps << what.left(6) + ' ' + name(m.captured(2)) + ' ' + name(m.captured(4));
             else if (fds.contains(m.captured(3)) && what != "openat")
-                steps << (what == "fdatasync" ? QString("fsync") : what) + ' ' + fds[m.captured(3)];
+                steps << (what == "fdatasync"  ? QString("fsync")
+                          : what == "pwrite64" ? QString("write")
+                                               : what) +
+                             ' ' + fds[m.captured(3)];
         }
         QCOMPARE(steps.join(" | "),
                  QString("write reminder.tmp | fsync reminder.tmp | rename reminder.tmp "

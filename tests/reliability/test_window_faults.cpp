@@ -26,13 +26,14 @@ class TestWindowFaults : public QObject {
 
 private slots:
     // A rewrite that took place must leave the window on the new file, even when holding it
-    // open again goes wrong once; a later New and Save then work.
+    // open again goes wrong once (the next command opens it); a later New and Save then work.
     void storeComesBack_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<Step>("failAt");
         QTest::addColumn<int>("left"); // records after the command
-        for (const auto& [name, step] :
-             {std::pair{"take over", Step::Adopt}, {"folder flush", Step::SyncDirectory}}) {
+        for (const auto& [name, step] : {std::pair{"take over", Step::Adopt},
+                                         {"take over and reopen", Step::AdoptAndReopen},
+                                         {"folder flush", Step::SyncDirectory}}) {
             const QByteArray n(name);
             QTest::newRow("delete, " + n) << "delete" << step << 2;
             QTest::newRow("cancel a new one, " + n) << "cancel" << step << 3;
@@ -70,6 +71,41 @@ private slots:
         QCOMPARE(f.messages.shown.size(), messages);
         QCOMPARE(after.size(), 70 * (left + 1));
         QVERIFY(after.mid(70 * left).startsWith("Dentist "));
+    }
+
+    // A full disk: the write is undone and the message says what did not happen and why.
+    void diskFull_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("New, 36 of 70 bytes fit")
+            << int(Qt::Key_F5) << "The new reminder was not added.";
+        QTest::newRow("Delete") << int(Qt::Key_F9) << "The reminder was not deleted.";
+    }
+    void diskFull() {
+        QFETCH(int, key);
+        QFETCH(QString, message);
+        WindowFixture f;
+        f.writeReminders(kRecords);
+        f.start();
+        f.files.spaceLeft = 36;
+        QCOMPARE(f.press(key), kRecords.join());
+        QVERIFY(!f.window->isEditing());
+        QCOMPARE(f.messages.last().section(QLatin1Char('\n'), 0, 0), "Nudgewell: " + message);
+        QVERIFY2(f.messages.last().endsWith(QLatin1String(": No space left on device")),
+                 qPrintable(f.messages.last()));
+    }
+
+    // F12 ends the program even while the editor cannot be closed.
+    void exitWhileStuck() {
+        WindowFixture f;
+        f.writeReminders(kRecords);
+        f.start();
+        f.press(Qt::Key_F5);
+        f.files.failAt = Step::Rename;
+        f.press(Qt::Key_F8);
+        QVERIFY(f.window->isEditing());
+        f.press(Qt::Key_F12);
+        QVERIFY(!f.window->isVisible());
     }
 
     // A reminder file that may only be read is shown; the commands that write are not offered

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <utility>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +25,11 @@ bool FailingFileSystem::injected(Step step, QString* error) {
 }
 
 bool FailingFileSystem::openReadWrite(QFile& file, QString* error) {
+    if (std::exchange(m_failNextOpen, false)) {
+        if (error)
+            *error = QStringLiteral("injected failure");
+        return false;
+    }
     return !injected(Step::Open, error) && FileSystem::openReadWrite(file, error);
 }
 
@@ -34,7 +42,8 @@ bool FailingFileSystem::create(QFile& file, QString* error) {
 }
 
 bool FailingFileSystem::adopt(QFile& opened, QFile& file, QString* error) {
-    if (injected(Step::Adopt, error)) {
+    m_failNextOpen = injected(Step::AdoptAndReopen, error);
+    if (m_failNextOpen || injected(Step::Adopt, error)) {
         file.close(); // as the real one leaves it
         return false;
     }
@@ -58,6 +67,22 @@ bool FailingFileSystem::write(QFile& file, qint64 offset, const QByteArray& data
         return false;
     }
     return FileSystem::write(file, offset, data, error);
+}
+
+qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, qint64 offset) {
+    if (spaceLeft < 0)
+        return FileSystem::systemWrite(fd, data, length, offset);
+    struct stat status {};
+    ::fstat(fd, &status);
+    const qint64 inPlace = qBound<qint64>(0, status.st_size - offset, length);
+    const qint64 fits = inPlace + qMin(length - inPlace, spaceLeft);
+    if (fits == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const qint64 written = FileSystem::systemWrite(fd, data, fits, offset);
+    spaceLeft -= qMax<qint64>(0, written - inPlace);
+    return written;
 }
 
 bool FailingFileSystem::flush(QFile& file, QString* error) {

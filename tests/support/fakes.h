@@ -42,11 +42,16 @@ public:
         OpenReadOnly,
         Adopt,
         Truncate,
+        // Taking over the written file's descriptor, and then opening it by name, both fail.
+        AdoptAndReopen,
     };
 
     Step failAt = Step::None;
     // Fail only the n-th call of that step (1 = the first).
     int failOnCall = 1;
+    // Bytes the disk takes beyond the ends of files before it is full (ENOSPC); -1: no end.
+    // A write that reaches the end puts down what fits first, as a real one does.
+    qint64 spaceLeft = -1;
 
     bool openReadWrite(QFile& file, QString* error) override;
     bool openReadOnly(QFile& file, QString* error) override;
@@ -60,9 +65,13 @@ public:
     bool remove(const QString& path, QString* error) override;
     bool syncDirectory(const QString& directory, QString* error) override;
 
+protected:
+    qint64 systemWrite(int fd, const char* data, qint64 length, qint64 offset) override;
+
 private:
     bool injected(Step step, QString* error);
     int m_calls = 0;
+    bool m_failNextOpen = false;
 };
 
 QByteArray readFile(const QString& path);
