@@ -12,8 +12,8 @@ packages=(
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil
-    libqt6svg6 desktop-file-utils appstream groff-base
-    clang libclang-rt-14-dev
+    qt6-svg-dev desktop-file-utils appstream groff-base
+    clang libclang-rt-14-dev lld
 )
 # scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
 if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then
