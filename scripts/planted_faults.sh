@@ -7,14 +7,14 @@
 #   bash scripts/planted_faults.sh                 # every fault
 #   bash scripts/planted_faults.sh notice ical     # the faults whose names hold a word
 #
-# The scratch copy is a detached git worktree at build-faults/tree (ignored by git), built
-# incrementally with ccache in build-faults/tree/build; the table also goes to
-# build-faults/report.txt. The fuzzers and benchmarks are not run.
+# The scratch copy is a detached git worktree at build-faults/tree (ignored by git; another
+# folder with NUDGEWELL_FAULTS_DIR), built incrementally with ccache in its build/; the table
+# also goes to report.txt there. The fuzzers and benchmarks are not run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scratch=$root/build-faults
+scratch=${NUDGEWELL_FAULTS_DIR:-$root/build-faults}
 tree=$scratch/tree
 build=$tree/build
 report=$scratch/report.txt
