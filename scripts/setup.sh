@@ -12,8 +12,8 @@ packages=(
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
     python3-icalendar python3-dateutil python3-vobject libical-dev
-    libqt6svg6 desktop-file-utils appstream groff-base
-    clang libclang-rt-14-dev
+    qt6-svg-dev desktop-file-utils appstream groff-base
+    clang libclang-rt-14-dev lld
     strace util-linux
     qtkeychain-qt6-dev libsecret-1-0 radicale python3-caldav gnome-keyring openssl
 )

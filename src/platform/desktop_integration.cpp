@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -16,11 +17,13 @@ namespace nudgewell {
 
 namespace {
 
-QString baseFolder(const char* variable, const QString& fallback) {
-    const QString value = qEnvironmentVariable(variable);
-    if (!value.isEmpty() && QDir::isAbsolutePath(value))
-        return QDir::cleanPath(value);
-    return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + fallback);
+// Where settings looks too. Qt 6.4 takes a relative XDG_*_HOME as it stands, which the XDG
+// rule says to ignore: a folder relative to wherever the program was started is no home.
+QString baseFolder(QStandardPaths::StandardLocation location, const char* fallback) {
+    const QString found = QStandardPaths::writableLocation(location);
+    if (QDir::isAbsolutePath(found))
+        return QDir::cleanPath(found);
+    return QDir::cleanPath(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback));
 }
 
 QString systemReason() {
@@ -102,12 +105,12 @@ QString escapeValue(const QString& text) {
 } // namespace
 
 QString userDataFolder() {
-    return baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")) +
+    return baseFolder(QStandardPaths::GenericDataLocation, ".local/share") +
            QStringLiteral("/Nudgewell");
 }
 
 QString autostartEntryPath() {
-    return baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) +
+    return baseFolder(QStandardPaths::GenericConfigLocation, ".config") +
            QStringLiteral("/autostart/nudgewell.desktop");
 }
 

@@ -12,14 +12,7 @@ namespace nudgewell {
 
 QIcon applicationIcon() {
     initApplicationResource();
-    QIcon icon(QStringLiteral(":/icons/nudgewell.svg"));
-    if (!icon.pixmap(32).isNull())
-        return icon;
-    // Without Qt's SVG plugin the toolbar's drawing of the same bell stands in.
-    QIcon drawn;
-    for (int size : {16, 24, 32, 48, 64})
-        drawn.addPixmap(logoPixmap(size));
-    return drawn;
+    return svgIcon(QStringLiteral(":/icons/nudgewell.svg"), {16, 24, 32, 48, 64});
 }
 
 } // namespace nudgewell

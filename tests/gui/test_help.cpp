@@ -11,7 +11,6 @@
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
-#include <QHelpSearchEngine>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -61,33 +60,6 @@ private slots:
         m_namespace = m_engine->registeredDocumentations().first();
     }
 
-    void topicsOpenTheirPages() {
-        const QStringList titles = {"The main window",
-                                    "Using Nudgewell",
-                                    "Adding, changing and deleting reminders",
-                                    "How the upcoming list picks its days",
-                                    "Your files and settings",
-                                    "Options",
-                                    "Starting Nudgewell",
-                                    "Number of days to be reminded",
-                                    "Date format: mm/dd or dd/mm",
-                                    "The Calendar window",
-                                    "The Startup List window",
-                                    "Copying a date to the clipboard"};
-        for (int topic = 200; topic <= 211; ++topic) {
-            const QList<QHelpLink> pages =
-                m_engine->documentsForIdentifier(QString("nudgewell.topic.%1").arg(topic));
-            QCOMPARE(pages.size(), 1);
-            // The page's heading says what the window title does.
-            const QRegularExpressionMatch found =
-                QRegularExpression("<title>([^<]*)</title>.*<h1>([^<]*)</h1>",
-                                   QRegularExpression::DotMatchesEverythingOption)
-                    .match(QString::fromUtf8(m_engine->fileData(pages.first().url)));
-            QCOMPARE(found.captured(1) + "|" + found.captured(2),
-                     titles[topic - 200] + "|" + titles[topic - 200]);
-        }
-    }
-
     void linksAndIndexEntriesResolve() {
         // Every link, picture and style sheet of every page, then every index entry, must land
         // on a file of the collection and, with a #name, on an id in that file.
@@ -134,35 +106,6 @@ private slots:
                 check(QUrl("index:" + keyword), target.url);
         }
         QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
-    }
-
-    void searchFindsThePage_data() {
-        QTest::addColumn<QString>("words");
-        QTest::addColumn<QString>("page");
-        QTest::newRow("purge") << QString("purge") << QString("reminders.html");
-        QTest::newRow("Days Checked") << QString("Days Checked") << QString("days-ahead.html");
-        QTest::newRow("leap year") << QString("leap") << QString("upcoming-days.html");
-        QTest::newRow("clipboard") << QString("clipboard") << QString("copy-date.html");
-    }
-
-    void searchFindsThePage() {
-        QFETCH(QString, words);
-        QFETCH(QString, page);
-        QHelpSearchEngine* search = m_engine->searchEngine();
-        static bool indexed = false;
-        if (!indexed) {
-            QSignalSpy done(search, &QHelpSearchEngine::indexingFinished);
-            search->reindexDocumentation();
-            QVERIFY(done.wait(20000));
-            indexed = true;
-        }
-        QSignalSpy found(search, &QHelpSearchEngine::searchingFinished);
-        search->search(words);
-        QVERIFY(found.wait(10000));
-        const int count = found.first().first().toInt();
-        QVERIFY2(count > 0, qPrintable(words));
-        // The page about the subject comes first, before pages that only mention it.
-        QCOMPARE(search->searchResults(0, count).first().url().fileName(), page);
     }
 
     void helpWindowRequests_data() {

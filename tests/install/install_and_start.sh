@@ -5,23 +5,12 @@
 # its desktop entry under Xvfb with an empty home, and checks where its files land, that it
 # finds its help, and that autostart is written and removed.
 #   install_and_start.sh <build folder>
-set -euo pipefail
-
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
+source "$here/../e2e/lib.sh"
 # A space in the prefix, so that the quoting of the autostart entry is put to work.
 prefix="$work/Nudge well"
-home="$work/home"
-xvfb_pid=
-app_pid=
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+home="$work/user"
 entry_value() { sed -n "s/^$2=//p" "$1"; }
 
 # --- Everything under DESTDIR and the prefix, nothing elsewhere.
@@ -81,9 +70,6 @@ status=0
 [ -z "$(find "$home" "$work/elsewhere" -mindepth 1)" ] || fail "the terminal answers left files behind"
 
 # --- The program, started as the desktop entry says.
-source "$here/../../scripts/xvfb.sh"
-start_xvfb "$work" || fail "Xvfb did not start"
-
 # Each start has a session bus of its own, as in a desktop session.
 start() { # entry file, then more environment
     local entry=$1
@@ -96,6 +82,7 @@ start() { # entry file, then more environment
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$@" dbus-run-session -- "${words[@]}" \
         >>"$work/app.log" 2>&1) &
     app_pid=$!
+    pids+=("$app_pid")
     window=$(DISPLAY=$display timeout 20 xdotool search --sync --onlyvisible --name '^Nudgewell$' |
         head -n1)
     [ -n "$window" ] || fail "no Nudgewell window appeared: $(tail -n 20 "$work/app.log")"
@@ -105,18 +92,7 @@ press() { # key, window
     DISPLAY=$display xdotool windowfocus --sync "$2" 2>/dev/null || true
     DISPLAY=$display xdotool key --window "$2" "$1"
 }
-stop() { # ends the program with its own Exit command
-    for _ in 1 2 3 4 5; do
-        press F12 "$window" 2>/dev/null || true
-        for _ in $(seq 30); do
-            kill -0 "$app_pid" 2>/dev/null || break 2
-            sleep 0.1
-        done
-    done
-    kill -0 "$app_pid" 2>/dev/null && fail "F12 did not end the program"
-    wait "$app_pid" || fail "the program exited with status $?: $(tail -n 20 "$work/app.log")"
-    app_pid=
-}
+stop() { end_by_f12 "$app_pid" "$window" "$work/app.log"; }
 
 start "$desktop"
 class=$(entry_value "$desktop" StartupWMClass)
@@ -131,7 +107,19 @@ printf '%s\n' "./.config/Quorvane Software/Nudgewell.conf" "./.local/share/Nudge
 diff -u "$work/expected" "$work/found" || fail "files outside the data folder and the settings"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "files in the folder it was started from"
 [ "$(stat -c %a "$data")" = 700 ] || fail "the data folder is not private: $(stat -c %a "$data")"
-[ "$(stat -c %s "$data/reminder.dat")" = 70 ] || fail "reminder.dat is not the sample record"
+# The first start leaves the sample reminder, its start and the window's size.
+expected_reminder=$(printf 'Christmas Day%42s\0\0\0XY12/25/2001' '' | od -An -tx1)
+[ "$(od -An -tx1 "$data/reminder.dat")" = "$expected_reminder" ] ||
+    fail "reminder.dat is not the sample record"
+[ "$(stat -c %s "$data/startup.dat")" = 22 ] || fail "startup.dat is not one 22-byte record"
+[ "$(head -c 10 "$data/startup.dat")" = "$(TZ=UTC date +%m/%d/%Y)" ] ||
+    fail "startup.dat is not dated today"
+tail -c 12 "$data/startup.dat" | grep -Eq '^[0-9]{2}:[0-9]{2}:[0-9]{2}    $' ||
+    fail "bad start-up time text"
+settings="$home/.config/Quorvane Software/Nudgewell.conf"
+for line in 'Days%20Checked=6' 'Height=5655' 'Width=8900'; do
+    grep -qx "$line" "$settings" || fail "$line was not stored: $(cat "$settings")"
+done
 
 # --- The installed program finds its help collection (the prefix's share/nudgewell; there
 # is none beside the installed program).
