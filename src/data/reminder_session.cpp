@@ -112,12 +112,7 @@ bool ReminderSession::readUnderLock(QString* error) {
 }
 
 ReminderSession::Result ReminderSession::seedSample(DateOrder order) {
-    ReminderRecord sample;
-    sample.setText(QStringLiteral("Christmas Day"));
-    sample.setYearsFlag(HideYears);
-    sample.setFrequencyCode(char(FrequencyCode::Yearly));
-    sample.setDateText(order == DateOrder::DayFirst ? QStringLiteral("25/12/2001")
-                                                    : QStringLiteral("12/25/2001"));
+    const ReminderRecord sample = sampleRecord(order);
     QString error;
     if (!lockFresh(&error))
         return finish(false, error);

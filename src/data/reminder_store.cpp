@@ -322,14 +322,18 @@ bool ReminderStore::replaceWith(const QByteArray& content, int newCount, QString
     return true;
 }
 
-bool ReminderStore::SeedSampleRecord(DateOrder order, QString* error) {
+ReminderRecord sampleRecord(DateOrder order) {
     ReminderRecord sample;
     sample.setText(QStringLiteral("Christmas Day"));
     sample.setYearsFlag(HideYears);
     sample.setFrequencyCode(char(FrequencyCode::Yearly));
     sample.setDateText(order == DateOrder::DayFirst ? QStringLiteral("25/12/2001")
                                                     : QStringLiteral("12/25/2001"));
-    return WriteRecord(1, sample, error);
+    return sample;
+}
+
+bool ReminderStore::SeedSampleRecord(DateOrder order, QString* error) {
+    return WriteRecord(1, sampleRecord(order), error);
 }
 
 } // namespace nudgewell

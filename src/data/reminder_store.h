@@ -64,6 +64,9 @@ qint64 CountFromLength(qint64 length, int recordLength);
 // leaves the file and the record count as they were. A rewrite that took place but whose
 // folder could not be flushed to disk returns true with the reason in *error.
 //
+// The record an empty file is given, "Christmas Day", dated in `order`.
+ReminderRecord sampleRecord(DateOrder order);
+
 // Other programs may replace or change the file meanwhile: the store notes the identity of
 // the file (FileIdentity) after each of its own reads and writes, and changedOnDisk() compares
 // it with the file at the path. ReminderSession builds the record commands on this.

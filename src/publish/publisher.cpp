@@ -19,13 +19,7 @@
 
 namespace nudgewell {
 
-namespace {
-
-const QString kDav = QStringLiteral("DAV:");
-const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
-constexpr int kParallelWrites = 4;
-constexpr qsizetype kFetchBatch = 100;
-
+// One response of a multistatus answer.
 struct DavResponse {
     QString href;
     QByteArray etag;
@@ -33,6 +27,13 @@ struct DavResponse {
     bool calendar = false;
     QByteArray data;
 };
+
+namespace {
+
+const QString kDav = QStringLiteral("DAV:");
+const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
+constexpr int kParallelWrites = 4;
+constexpr qsizetype kFetchBatch = 100;
 
 // The 200 properties of each response of a multistatus answer; false when it is not one.
 bool parseMultistatus(const QByteArray& xml, std::vector<DavResponse>* responses) {
@@ -208,16 +209,22 @@ QString CalendarPublisher::keyOf(const QUrl& url) const {
     return url.path(QUrl::FullyDecoded);
 }
 
-void CalendarPublisher::onListing(QNetworkReply* reply) {
-    std::vector<DavResponse> responses;
+bool CalendarPublisher::readMultistatus(QNetworkReply* reply, std::vector<DavResponse>* responses) {
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 207) {
         fail(failureOf(reply));
-        return;
+        return false;
     }
-    if (!parseMultistatus(reply->readAll(), &responses)) {
+    if (!parseMultistatus(reply->readAll(), responses)) {
         fail(tr("%1 gave an answer that is not WebDAV").arg(m_account.url.host()));
-        return;
+        return false;
     }
+    return true;
+}
+
+void CalendarPublisher::onListing(QNetworkReply* reply) {
+    std::vector<DavResponse> responses;
+    if (!readMultistatus(reply, &responses))
+        return;
     const QString collection = keyOf(m_account.url);
     bool isCalendar = false;
     for (const DavResponse& response : responses) {
@@ -280,14 +287,8 @@ void CalendarPublisher::fetchUnknown() {
          {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}},
          [this, batch](QNetworkReply* reply) {
              std::vector<DavResponse> responses;
-             if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 207) {
-                 fail(failureOf(reply));
+             if (!readMultistatus(reply, &responses))
                  return;
-             }
-             if (!parseMultistatus(reply->readAll(), &responses)) {
-                 fail(tr("%1 gave an answer that is not WebDAV").arg(m_account.url.host()));
-                 return;
-             }
              QSet<QString> answered;
              for (const DavResponse& response : responses) {
                  const QString key =

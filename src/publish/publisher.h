@@ -15,6 +15,8 @@ class QNetworkReply;
 
 namespace nudgewell {
 
+struct DavResponse;
+
 struct CalendarAccount {
     QUrl url; // the calendar collection
     QString user;
@@ -85,6 +87,8 @@ private:
     void fail(const QString& reason);
     void finish();
     QString failureOf(QNetworkReply* reply) const;
+    // A 207 answer's responses; on anything else fails the run and returns false.
+    bool readMultistatus(QNetworkReply* reply, std::vector<DavResponse>* responses);
     QString keyOf(const QUrl& url) const;
     void loadCache();
     void saveCache();
