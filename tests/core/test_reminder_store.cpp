@@ -148,6 +148,11 @@ private slots:
             QCOMPARE(store.ReadRecord(i).bytes(),
                      after.mid(70 * (i - 1), 70).leftJustified(70, ' '));
         QCOMPARE(store.ReadRecord(store.count() + 1), ReminderRecord()); // past the end
+        ReminderFileReader reader; // the agenda's and the notice's, on the same bytes
+        QVERIFY(reader.open(dat, nullptr));
+        QCOMPARE(int(reader.records().size()), store.count());
+        for (int i = 0; i < store.count(); ++i)
+            QCOMPARE(reader.records()[i].bytes(), store.ReadRecord(i + 1).bytes());
         QVERIFY(!QFile::exists(tmp));
         if (verb == QLatin1String("write") && failAt == Step::None)
             QCOMPARE(store.ReadRecord(arg.toInt()).trimmedText(), text.left(55));
