@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "data/file_replace.h"
 #include "data/reminder_store.h"
+#include "platform/file_replace.h"
 
 #include <QObject>
 

@@ -2,7 +2,7 @@
 #include "data/reminder_store.h"
 
 #include "data/codepage.h"
-#include "data/file_replace.h"
+#include "platform/file_replace.h"
 #include "platform/file_system.h"
 
 #include <QCoreApplication>

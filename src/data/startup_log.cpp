@@ -3,9 +3,9 @@
 
 #include "data/codepage.h"
 #include "data/date_patterns.h"
-#include "data/file_replace.h"
 #include "data/reminder_store.h"
 #include "data/startup_log_file.h"
+#include "platform/file_replace.h"
 #include "platform/file_system.h"
 
 #include <QDir>

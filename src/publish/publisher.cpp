@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/publisher.h"
 
-#include "data/file_replace.h"
+#include "platform/file_replace.h"
 #include "platform/file_system.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/startup_form.h"
 
-#include "data/file_replace.h"
 #include "platform/clock.h"
+#include "platform/file_replace.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
 #include "resources/toolbar_icons.h"

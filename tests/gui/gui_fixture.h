@@ -39,34 +39,6 @@ inline bool activeSoon(QWidget* window) {
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
 }
 
-// Each menu, then its items, as "name|caption|shortcut|help topic", "|hidden" after one not
-// shown.
-inline QString menuItems(const QMenuBar* bar) {
-    QStringList items;
-    for (QAction* menu : bar->actions()) {
-        for (QAction* a : QList<QAction*>{menu} + menu->menu()->actions()) {
-            const QObject* owner = a->menu() ? static_cast<QObject*>(a->menu()) : a;
-            items << QString("%1|%2|%3|%4%5")
-                         .arg(owner->objectName(), a->text(), a->shortcut().toString())
-                         .arg(owner->property("helpTopic").toInt())
-                         .arg(a->isVisible() ? "" : "|hidden");
-        }
-    }
-    return items.join(", ");
-}
-
-// Each toolbar position as "key=tooltip" (or the name a screen reader speaks), "-" a separator.
-inline QString toolbarItems(const QToolBar* bar, bool spoken = false) {
-    QStringList items;
-    for (QAction* a : bar->actions()) {
-        const QWidget* button = bar->widgetForAction(a);
-        items << (a->isSeparator()
-                      ? "-"
-                      : a->objectName() + "=" + (spoken ? button->accessibleName() : a->toolTip()));
-    }
-    return items.join(", ");
-}
-
 // One main window in its own folder and settings file, with the clock and locale pinned.
 struct WindowFixture {
     explicit WindowFixture(const QDate& today = QDate(2037, 12, 6),

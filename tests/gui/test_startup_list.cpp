@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScrollBar>
-#include <QToolBar>
 
 using namespace nudgewell;
 using namespace nudgewell::test;
@@ -79,16 +77,9 @@ private slots:
         row("torn last record", kThree + "10/18/2002 ", Step::None, 1, true,
             "10/18/2002            ", {" 10/18/02        Friday\t1"}, "");
         row("empty log purges to nothing", "", Step::None, 1, true, "", {}, "");
-        // Each step before the rename leaves the file as it was; the first read fills the list.
-        for (const auto& [name, step, call] : {std::tuple{"reading fails", Step::Read, 2},
-                                               {"stale temp removal fails", Step::Remove, 1},
-                                               {"creating the temp fails", Step::Create, 1},
-                                               {"writing fails", Step::Write, 1},
-                                               {"flushing fails", Step::Flush, 1},
-                                               {"renaming fails", Step::Rename, 1}}) {
-            row(name, kThree, step, call, true, kThree, kThreeLines,
-                "Nudgewell: The old startup dates could not be deleted.\ninjected failure");
-        }
+        // Every step of the purge fails in test_write_paths; here, what the window says.
+        row("renaming fails", kThree, Step::Rename, 1, true, kThree, kThreeLines,
+            "Nudgewell: The old startup dates could not be deleted.\ninjected failure");
         row("folder flush fails, the purge stands", kThree, Step::SyncDirectory, 1, true, last,
             purged,
             "Nudgewell: The old startup dates were deleted, but the folder could not be written "
@@ -129,8 +120,7 @@ private slots:
         QCOMPARE(shown.join('|'), QString(message).replace("%1", f.path("startup.dat")));
         QCOMPARE(f.log(), after);
         QCOMPARE(Fixture::listed(form), lines);
-        const bool stale = !opened || !yes || failAt == Step::Read || failAt == Step::Remove;
-        QCOMPARE(QFile::exists(f.path("startup.tmp")), stale);
+        QCOMPARE(QFile::exists(f.path("startup.tmp")), !opened || !yes);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
     }
 
@@ -187,16 +177,6 @@ private slots:
         StartupForm* form = f.open();
         QVERIFY(form);
         QCOMPARE(form->pos(), f.window->pos());
-        QCOMPARE(
-            form->windowTitle() + ": " + menuItems(form->menuBar()) + ", " +
-                toolbarItems(form->findChild<QToolBar*>("Toolbar1")),
-            QString("Startup List: menufile|&File||206, menudelete|&Delete Old Dates|F9|206, "
-                    "sep1|||0, menuclose|&Close|F12|206, menuhelp|&Help||206, "
-                    "menuhelp1|Help &Topics||206, "
-                    "menuhelp2|&Using the Startup List      F1||206, sep2|||0, "
-                    "menuhelp3|&About Nudgewell||206, "
-                    "tooldelete=Delete Old Startup Dates, -, toolhelp=Help Using Startup List, "
-                    "-, toolclose=Close Startup List"));
 
         // The toolbar's topic, the menu's, the contents, F1 on the list and on a menu item.
         form->findChild<QAction*>("toolhelp")->trigger();

@@ -3,6 +3,8 @@
 // make_fixtures.py, and a few made here): it opens or says why not, every command runs, and no
 // command writes a record that cannot be read back.
 #include "data/date_patterns.h"
+#include "data/reminder_reader.h"
+#include "data/startup_log_file.h"
 #include "gui_fixture.h"
 
 #include <QDir>
@@ -107,7 +109,19 @@ private slots:
             QCOMPARE(file, QStringLiteral("reminder.dat"));
             QVERIFY2(f.messages.last().contains(QLatin1String("not a regular file")),
                      qPrintable(f.messages.last()));
+            // Nor does the agenda's reader wait on a pipe or read a device forever.
+            ReminderFileReader reader;
+            QString error;
+            QVERIFY(!reader.open(path, &error));
+            QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
             return;
+        }
+        if (file == QLatin1String("startup.dat") && !source.contains(QLatin1Char('/')) &&
+            !source.front().isDigit()) { // nor the notification's reading of the log
+            QByteArray log;
+            QString error;
+            QVERIFY(!readStartupLog(f.dir.path(), f.files, &log, &error));
+            QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
         }
         f.window->showAsStored();
         if (!f.window->isMinimized())

@@ -2,9 +2,9 @@
 // The real file system's steps, seen by strace from outside the process: the fault injectors
 // replace the seam's calls whole, so only this shows that a write really reaches the disk
 // (write, fsync, rename, then fsync of the folder) and in that order.
-#include "data/file_replace.h"
 #include "data/reminder_store.h"
 #include "fakes.h"
+#include "platform/file_replace.h"
 #include "platform/file_system.h"
 
 #include <QCoreApplication>

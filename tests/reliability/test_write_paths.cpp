@@ -8,7 +8,6 @@
 #include "data/startup_log.h"
 #include "data/startup_log_file.h"
 #include "fakes.h"
-#include "step_file_system.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -122,7 +121,7 @@ bool runPath(const QString& path, const QString& dir, FileSystem& files, QString
 Files finished(const QString& path, int* steps) {
     QTemporaryDir dir;
     putFiles(dir.path(), before(path));
-    StepFileSystem files;
+    FailingFileSystem files;
     QString error;
     int count = 0;
     if (!runPath(path, dir.path(), files, &error, &count))
@@ -202,7 +201,7 @@ private slots:
                      qPrintable(QStringLiteral("step %1: ").arg(n) + why));
             // Recovered: the path finishes from where the kill left the folder.
             if (now == old) {
-                StepFileSystem files;
+                FailingFileSystem files;
                 int count = 0;
                 QVERIFY2(runPath(path, dir.path(), files, &why, &count), qPrintable(why));
                 QVERIFY2(filesIn(dir.path()) == done, qPrintable(QStringLiteral("step %1").arg(n)));
@@ -232,8 +231,8 @@ private slots:
             const QString where = QStringLiteral("step %1").arg(n);
             QTemporaryDir dir;
             putFiles(dir.path(), old);
-            StepFileSystem files;
-            files.failAt = n;
+            FailingFileSystem files;
+            files.failAtStep = n;
             files.failErrno = code;
             QString error;
             int count = 0;
@@ -251,7 +250,7 @@ private slots:
             QVERIFY2(startsWithEveryReminder(dir.path(), &why), qPrintable(where + ": " + why));
             // Recovered: without the fault the path works.
             if (!ok) {
-                StepFileSystem healthy;
+                FailingFileSystem healthy;
                 QVERIFY2(runPath(path, dir.path(), healthy, &error, &count), qPrintable(error));
                 QVERIFY(filesIn(dir.path()) == done);
             }
@@ -315,8 +314,8 @@ int main(int argc, char** argv) {
     // The child of kill(): runs one path until its file-system step kills it.
     if (argc == 5 && std::strcmp(argv[1], "--child") == 0) {
         QCoreApplication app(argc, argv);
-        StepFileSystem files;
-        files.killAt = std::atoi(argv[4]);
+        FailingFileSystem files;
+        files.killAtStep = std::atoi(argv[4]);
         QString error;
         int count = 0;
         // Not killed: what went wrong, if anything, for realPermissions().

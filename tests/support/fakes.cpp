@@ -7,6 +7,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <utility>
 
 #include <sys/stat.h>
@@ -14,13 +16,17 @@
 
 namespace nudgewell::test {
 
-bool FailingFileSystem::injected(Step step, QString* error) {
-    if (step != failAt)
-        return false;
-    if (++m_calls != failOnCall)
+bool FailingFileSystem::fails(Step kind, const QString& what, QString* error) {
+    ++steps;
+    if (steps == killAtStep)
+        std::raise(SIGKILL);
+    const bool ofKind = kind == failAt || (kind == Step::Adopt && failAt == Step::AdoptAndReopen);
+    if (!(ofKind && ++m_calls == failOnCall) && steps != failAtStep)
         return false;
     if (error)
-        *error = QStringLiteral("injected failure");
+        *error = failErrno == 0 ? QStringLiteral("injected failure")
+                                : QStringLiteral("Cannot %1: %2")
+                                      .arg(what, QString::fromLocal8Bit(std::strerror(failErrno)));
     return true;
 }
 
@@ -30,43 +36,44 @@ bool FailingFileSystem::openReadWrite(QFile& file, QString* error) {
             *error = QStringLiteral("injected failure");
         return false;
     }
-    return !injected(Step::Open, error) && FileSystem::openReadWrite(file, error);
+    return !fails(Step::Open, QStringLiteral("open ") + file.fileName(), error) &&
+           FileSystem::openReadWrite(file, error);
 }
 
 bool FailingFileSystem::openReadOnly(QFile& file, QString* error) {
-    return !injected(Step::OpenReadOnly, error) && FileSystem::openReadOnly(file, error);
+    return !fails(Step::OpenReadOnly, QStringLiteral("open ") + file.fileName(), error) &&
+           FileSystem::openReadOnly(file, error);
 }
 
 bool FailingFileSystem::create(QFile& file, QString* error) {
-    return !injected(Step::Create, error) && FileSystem::create(file, error);
+    return !fails(Step::Create, QStringLiteral("create ") + file.fileName(), error) &&
+           FileSystem::create(file, error);
 }
 
 bool FailingFileSystem::adopt(QFile& opened, QFile& file, QString* error) {
-    m_failNextOpen = injected(Step::AdoptAndReopen, error);
-    if (m_failNextOpen || injected(Step::Adopt, error)) {
-        file.close(); // as the real one leaves it
-        return false;
-    }
-    return FileSystem::adopt(opened, file, error);
+    if (!fails(Step::Adopt, QStringLiteral("open ") + nameOf(opened), error))
+        return FileSystem::adopt(opened, file, error);
+    m_failNextOpen = failAt == Step::AdoptAndReopen;
+    file.close(); // as the real one leaves it
+    return false;
 }
 
 bool FailingFileSystem::truncate(QFile& file, qint64 length, QString* error) {
-    return !injected(Step::Truncate, error) && FileSystem::truncate(file, length, error);
+    return !fails(Step::Truncate, QStringLiteral("write ") + nameOf(file), error) &&
+           FileSystem::truncate(file, length, error);
 }
 
 bool FailingFileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data,
                              QString* error) {
-    return !injected(Step::Read, error) && FileSystem::read(file, offset, length, data, error);
+    return !fails(Step::Read, QStringLiteral("read ") + nameOf(file), error) &&
+           FileSystem::read(file, offset, length, data, error);
 }
 
 bool FailingFileSystem::write(QFile& file, qint64 offset, const QByteArray& data, QString* error) {
-    // A failing write still puts half of its bytes down, as a full disk would.
-    if (injected(Step::Write, error)) {
-        if (file.seek(offset))
-            file.write(data.left(data.size() / 2));
-        return false;
-    }
-    return FileSystem::write(file, offset, data, error);
+    if (!fails(Step::Write, QStringLiteral("write ") + nameOf(file), error))
+        return FileSystem::write(file, offset, data, error);
+    FileSystem::write(file, offset, data.left(data.size() / 2), nullptr);
+    return false;
 }
 
 qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, qint64 offset) {
@@ -86,19 +93,23 @@ qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, q
 }
 
 bool FailingFileSystem::flush(QFile& file, QString* error) {
-    return !injected(Step::Flush, error) && FileSystem::flush(file, error);
+    return !fails(Step::Flush, QStringLiteral("write ") + nameOf(file), error) &&
+           FileSystem::flush(file, error);
 }
 
 bool FailingFileSystem::rename(const QString& from, const QString& to, QString* error) {
-    return !injected(Step::Rename, error) && FileSystem::rename(from, to, error);
+    return !fails(Step::Rename, QStringLiteral("rename ") + from, error) &&
+           FileSystem::rename(from, to, error);
 }
 
 bool FailingFileSystem::remove(const QString& path, QString* error) {
-    return !injected(Step::Remove, error) && FileSystem::remove(path, error);
+    return !fails(Step::Remove, QStringLiteral("delete ") + path, error) &&
+           FileSystem::remove(path, error);
 }
 
 bool FailingFileSystem::syncDirectory(const QString& directory, QString* error) {
-    return !injected(Step::SyncDirectory, error) && FileSystem::syncDirectory(directory, error);
+    return !fails(Step::SyncDirectory, QStringLiteral("write folder ") + directory, error) &&
+           FileSystem::syncDirectory(directory, error);
 }
 
 QByteArray readFile(const QString& path) {

@@ -25,8 +25,12 @@ private:
     QLocale m_locale;
 };
 
-// The real file system, except that the step named by failAt fails once with a made-up
-// reason ("injected failure").
+// The real file system with faults put in. Every call is one step, all kinds counted
+// together; at step `killAtStep` the process dies by SIGKILL before the step is taken, as a
+// kill between two system calls leaves it. A step fails when it is step `failAtStep`, or the
+// `failOnCall`-th call of the kind `failAt`: with the system's text for `failErrno`, or with
+// "injected failure" when that is 0. A failing write puts half of its bytes down first, and
+// with `spaceLeft` set every write stops short where the disk is full (ENOSPC).
 class FailingFileSystem final : public FileSystem {
 public:
     enum class Step {
@@ -47,10 +51,12 @@ public:
     };
 
     Step failAt = Step::None;
-    // Fail only the n-th call of that step (1 = the first).
-    int failOnCall = 1;
-    // Bytes the disk takes beyond the ends of files before it is full (ENOSPC); -1: no end.
-    // A write that reaches the end puts down what fits first, as a real one does.
+    int failOnCall = 1; // 1 = the first
+    int failAtStep = 0; // 0: never
+    int killAtStep = 0; // 0: never
+    int failErrno = 0;
+    int steps = 0; // taken so far, the failed one included
+    // Bytes the disk takes beyond the ends of files before it is full; -1: no end.
     qint64 spaceLeft = -1;
 
     bool openReadWrite(QFile& file, QString* error) override;
@@ -69,7 +75,8 @@ protected:
     qint64 systemWrite(int fd, const char* data, qint64 length, qint64 offset) override;
 
 private:
-    bool injected(Step step, QString* error);
+    // True when this step is to fail; *error then says why.
+    bool fails(Step kind, const QString& what, QString* error);
     int m_calls = 0;
     bool m_failNextOpen = false;
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "data/file_replace.h"
+#include "platform/file_replace.h"
 
 #include "platform/file_system.h"
 
