@@ -21,7 +21,8 @@ private slots:
         const QByteArray none, empty(""), record = recordBytes("Bins", 'X', 'W', "01/05/2026");
         const QByteArray calendar("BEGIN:VCALENDAR\r\n");
         QTest::newRow("bad option") << QStringList{"--bo\ngus"} << empty << 2 << empty << false;
-        QTest::newRow("bad --days") << QStringList{"--days", "400"} << empty << 2 << empty << false;
+        QTest::newRow("--days past a leap year")
+            << QStringList{"--days", "367"} << empty << 2 << empty << false;
         QTest::newRow("no value") << QStringList{"--days"} << empty << 2 << empty << false;
         QTest::newRow("value for a flag") << QStringList{"--all=1"} << empty << 2 << empty << false;
         QTest::newRow("--publish-to without --user")
