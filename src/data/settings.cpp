@@ -266,6 +266,7 @@ void SettingsStore::load(bool always) const {
     const QFileInfo info(m_path);
     if (!info.exists() && !info.isSymLink()) {
         m_sections.clear(); // a first run, or the file was taken away
+        m_byteOrderMark = false;
         return;
     }
     QFile file(m_path);
@@ -284,7 +285,8 @@ bool SettingsStore::parse(const QByteArray& text, QString* error) const {
     std::vector<Section> sections;
     sections.push_back({}); // keys before any section
     const QByteArray bom("\xEF\xBB\xBF");
-    const QByteArray body = text.startsWith(bom) ? text.mid(3) : text;
+    const bool byteOrderMark = text.startsWith(bom);
+    const QByteArray body = byteOrderMark ? text.mid(3) : text;
     int number = 0;
     for (const QByteArray& raw : body.split('\n')) {
         ++number;
@@ -310,6 +312,7 @@ bool SettingsStore::parse(const QByteArray& text, QString* error) const {
     }
     // A file that cannot be parsed leaves the values last read.
     m_sections = std::move(sections);
+    m_byteOrderMark = byteOrderMark;
     return true;
 }
 
@@ -325,7 +328,7 @@ QByteArray SettingsStore::serialize() const {
         for (const Entry& entry : section.entries)
             out += entry.key + '=' + entry.value + '\n';
     }
-    return out;
+    return m_byteOrderMark ? "\xEF\xBB\xBF" + out : out;
 }
 
 const SettingsStore::Entry* SettingsStore::find(const QString& section, const QString& key) const {

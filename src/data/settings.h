@@ -80,7 +80,8 @@ private:
     QString m_path;
     FileSystem& m_files;
     mutable std::vector<Section> m_sections;
-    mutable FileIdentity m_loaded; // the file as last read or written
+    mutable bool m_byteOrderMark = false; // written back, so the lines after it mean the same
+    mutable FileIdentity m_loaded;        // the file as last read or written
     mutable QString m_readError;
     mutable QString m_readReason;
 };
