@@ -184,52 +184,44 @@ private slots:
     void command_data() {
         QTest::addColumn<QString>("step");          // what changes before the command
         QTest::addColumn<QStringList>("arguments"); // %U: the calendar's address
-        QTest::addColumn<QString>("input");         // standard input
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message"); // in the one line on standard error
-        QTest::addColumn<int>("puts");        // requests the server saw; -1: any
+        QTest::addColumn<int>("puts");        // requests the server saw
         QTest::addColumn<int>("deletes");
 
-        const QStringList setUp{"--publish-to", "%U", "--user", kUser};
-        const QStringList publish{"--publish"};
-        const QString none;
-        QTest::newRow("http elsewhere")
-            << none << QStringList{"--publish-to", "http://example.org/cal/", "--user", kUser}
-            << kPassword + u'\n' << 2 << "https" << 0 << 0;
-        QTest::newRow("password in the address")
-            << none << QStringList{"--publish-to", "http://anna:pw@127.0.0.1/cal/", "--user", kUser}
-            << kPassword + u'\n' << 2 << "must not hold" << 0 << 0;
-        QTest::newRow("untrusted certificate")
-            << none
-            << QStringList{"--publish-to",
-                           QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_tlsPort), "--user",
-                           kUser}
-            << kPassword + u'\n' << 1 << "certificate of 127.0.0.1 was refused: " << 0 << 0;
-        QTest::newRow("wrong password stores nothing") << none << setUp << "guess\n"
-                                                       << 1 << "authentication failed" << 0 << 0;
-        QTest::newRow("not set up") << none << publish << none << 1 << "no calendar" << 0 << 0;
-        QTest::newRow("set up") << none << setUp << kPassword + u'\n' << 0 << none << 0 << 0;
-        QTest::newRow("first publish") << none << publish << none << 0 << none << 6 << 0;
+        const auto row = [](const char* name, const char* step, const QStringList& arguments,
+                            int status, const char* message = "", int puts = 0, int deletes = 0) {
+            const bool setUp = arguments.first() == u"--publish-to";
+            QTest::newRow(name) << step
+                                << (setUp ? arguments + QStringList{"--user", kUser} : arguments)
+                                << status << message << puts << deletes;
+        };
+        const QStringList setUp{"--publish-to", "%U"}, publish{"--publish"};
+        row("http elsewhere", "", {"--publish-to", "http://example.org/cal/"}, 2, "https");
+        row("password in the address", "", {"--publish-to", "http://anna:pw@127.0.0.1/cal/"}, 2,
+            "must not hold");
+        row("untrusted certificate", "",
+            {"--publish-to", QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_tlsPort)}, 1,
+            "certificate of 127.0.0.1 was refused: ");
+        row("wrong password stores nothing", "wrong password", setUp, 1, "authentication failed");
+        row("not set up", "", publish, 1, "no calendar");
+        row("set up", "", setUp, 0);
+        row("first publish", "", publish, 0, "", 6);
         // A purge zeroes the reserved bytes: no change of the reminder.
-        QTest::newRow("no change") << "reserved" << publish << none << 0 << none << 0 << 0;
-        QTest::newRow("one changed") << "change" << publish << none << 0 << none << 1 << 1;
-        QTest::newRow("one of two alike deleted")
-            << "delete" << publish << none << 0 << none << 0 << 1;
-        QTest::newRow("cache lost") << "lose cache" << publish << none << 0 << none << 0 << 0;
-        QTest::newRow("edited in the calendar")
-            << "edit on server" << publish << none << 0 << none << 1 << 0;
-        QTest::newRow("password changed on the server")
-            << "server password" << publish << none << 1 << "authentication failed" << 0 << 0;
-        QTest::newRow("server down")
-            << "stop server" << publish << none << 1 << "cannot reach 127.0.0.1" << 0 << 0;
-        QTest::newRow("off") << "start server" << QStringList{"--publish-off"} << none << 0 << none
-                             << 0 << 0;
+        row("no change", "reserved", publish, 0);
+        row("one changed", "change", publish, 0, "", 1, 1);
+        row("one of two alike deleted", "delete", publish, 0, "", 0, 1);
+        row("cache lost", "lose cache", publish, 0);
+        row("edited in the calendar", "edit on server", publish, 0, "", 1);
+        row("password changed on the server", "server password", publish, 1,
+            "authentication failed");
+        row("server down", "stop server", publish, 1, "cannot reach 127.0.0.1");
+        row("off", "start server", {"--publish-off"}, 0);
     }
 
     void command() {
         QFETCH(QString, step);
         QFETCH(QStringList, arguments);
-        QFETCH(QString, input);
         QFETCH(int, status);
         QFETCH(QString, message);
         QFETCH(int, puts);
@@ -269,7 +261,9 @@ private slots:
         agenda.setProcessEnvironment(env);
         agenda.setWorkingDirectory(m_dir.path());
         agenda.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%U", calendarUrl()));
-        agenda.write(input.toUtf8());
+        // The password on standard input, when setting up.
+        if (arguments.contains(u"--publish-to"))
+            agenda.write(step == u"wrong password" ? "guess\n" : (kPassword + u'\n').toUtf8());
         agenda.closeWriteChannel();
         QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
         const QString err = QString::fromUtf8(agenda.readAllStandardError());
