@@ -7,7 +7,9 @@ work=$(mktemp -d)
 xvfb_pid=
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null && kill -CONT "$pid" || true; done
+    for pid in "${pids[@]}"; do # a stopped one ends once continued
+        kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true
+    done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
