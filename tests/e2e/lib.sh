@@ -7,25 +7,42 @@ work=$(mktemp -d)
 xvfb_pid=
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do # a stopped one ends once continued
+        kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true
+    done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# wait_for SECONDS COMMAND...: true once COMMAND succeeds within SECONDS.
+wait_for() {
+    local until=$((SECONDS + $1))
+    shift
+    until "$@"; do [ $SECONDS -lt $until ] || return 1; sleep 0.1; done
+}
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 start_xvfb "$work" || fail "Xvfb did not start"
 mkdir -p "$work/home/config" "$work/runtime"
 chmod 700 "$work/runtime"
 
-# run FOLDER LOG &: the program in FOLDER; $! is its own process id.
+# run FOLDER LOG [ARGUMENTS...] &: the program in FOLDER; $! is its own process id.
 run() {
     cd "$1" && exec env -i PATH="$PATH" DISPLAY="$display" HOME="$work/home" \
         XDG_CONFIG_HOME="$work/home/config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
         ${DBUS_SESSION_BUS_ADDRESS:+DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS"} \
         QT_QPA_PLATFORM=xcb ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" >"$2" 2>&1
+        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" "$binary" "${@:3}" >"$2" 2>&1
+}
+# start_in FOLDER: the program started there, $app its id, $window its window, FOLDER.log
+# its output.
+start_in() {
+    run "$1" "$1.log" &
+    app=$!
+    pids+=("$app")
+    window=$(window_of "$app")
+    [ -n "$window" ] || fail "no window for a start in $1: $(cat "$1.log")"
 }
 # windows_of PID [--sync]: the visible main windows of that process.
 windows_of() {

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Address books and calendars written by other programs, read into reminder.dat: exactly the
-// records they should give, nothing twice, and the export read back unchanged.
+// records they should give, nothing twice, and the export read back unchanged; and dropped on
+// the main window.
 #include "agenda/ical.h"
-#include "fakes.h"
+#include "data/reminder_reader.h"
+#include "gui_fixture.h"
 #include "import/importer.h"
 
 #include <QBuffer>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -111,44 +114,21 @@ private slots:
         QCOMPARE(readFile(store.path()), written);
     }
 
-    // One write for the whole import: a failed one leaves the file as it was, bytes past the
-    // last record included; a short last record is padded before the new ones.
-    void addsAllOrNothing_data() {
-        QTest::addColumn<FailingFileSystem::Step>("failAt");
-        QTest::addColumn<int>("stray"); // bytes after the one whole record
-        using enum FailingFileSystem::Step;
-        QTest::newRow("written, after a short record") << None << 35;
-        QTest::newRow("written over bytes the count drops") << None << 30;
-        QTest::newRow("write fails") << Write << 30;
-        QTest::newRow("flush fails") << Flush << 35;
-    }
-    void addsAllOrNothing() {
-        QFETCH(FailingFileSystem::Step, failAt);
-        QFETCH(int, stray);
+    // A failed write adds nothing and says why (each write step and a short last record are
+    // the store's, checked in test_write_paths and test_reminder_store).
+    void failedWriteAddsNothing() {
         QTemporaryDir dir;
-        const QByteArray before =
-            recordBytes("Old", 'X', 'O', "01/01/2030") + QByteArray(stray, 'z');
-        writeFile(dir.filePath("reminder.dat"), before);
         FailingFileSystem files;
         ReminderSession store(dir.path(), files);
         QVERIFY(store.open(nullptr));
-        files.failAt = failAt;
+        files.failAt = FailingFileSystem::Step::Flush;
         const ImportReport report =
             importFiles({QStringLiteral(FIXTURES "/desktop-3.0.vcf")}, store, DateOrder::MonthFirst,
                         DateOrder::MonthFirst);
-        const QByteArray after = readFile(dir.filePath("reminder.dat"));
-        if (failAt != FailingFileSystem::Step::None) {
-            QCOMPARE(after, before);
-            QCOMPARE(report.added, 0);
-            QCOMPARE(report.exitStatus(), 1);
-            QVERIFY(report.failure.contains("injected failure"));
-            return;
-        }
-        const int kept = stray >= 35 ? 2 : 1; // 105 bytes count as two records
-        QCOMPARE(after.size(), (kept + 2) * ReminderRecord::Size);
-        QCOMPARE(store.count(), kept + 2);
-        QCOMPARE(recordsIn(after).mid(kept), QStringList({"Birthday: Mia Lind|A|Y|02/28/1975",
-                                                          "Anniversary: Mia Lind|A|Y|06/16/2001"}));
+        QCOMPARE(readFile(store.path()), QByteArray());
+        QCOMPARE(report.added, 0);
+        QCOMPARE(report.exitStatus(), 1);
+        QVERIFY(report.failure.contains("injected failure"));
     }
 
     // The export read back into an empty folder gives the same records, byte for byte, in
@@ -164,17 +144,17 @@ private slots:
         const auto date = [dayFirst](int m, int d, int y) {
             return QString::asprintf("%02d/%02d/%04d", dayFirst ? d : m, dayFirst ? m : d, y);
         };
-        QByteArray original;
-        original += recordBytes("Christmas Day", 'X', 'Y', date(12, 25, 2001));
-        original += recordBytes("Leap birthday", 'A', 'Y', date(2, 29, 1972));
-        original += recordBytes("Rent", 'X', 'M', date(1, 31, 2027));
-        original += recordBytes("Bins out", 'X', 'W', date(3, 17, 2027));
-        original +=
-            recordBytes(u"Caf\u00e9, tea; milk \\ sugar \u20ac"_qs, 'A', 'O', date(5, 12, 2027));
-        original += recordBytes(QString(55, QChar(0x20AC)), 'X', 'O', date(1, 2, 2027));
         std::vector<ReminderRecord> records;
-        for (qsizetype at = 0; at < original.size(); at += ReminderRecord::Size)
-            records.push_back(ReminderRecord::fromBytes(original.constData() + at, 70));
+        for (const auto& [text, flag, code, day] :
+             std::initializer_list<std::tuple<QString, char, char, QString>>{
+                 {"Christmas Day", 'X', 'Y', date(12, 25, 2001)},
+                 {"Leap birthday", 'A', 'Y', date(2, 29, 1972)},
+                 {"Rent", 'X', 'M', date(1, 31, 2027)},
+                 {"Bins out", 'X', 'W', date(3, 17, 2027)},
+                 {u"Caf\u00e9, tea; milk \\ sugar \u20ac"_qs, 'A', 'O', date(5, 12, 2027)},
+                 {QString(55, QChar(0x20AC)), 'X', 'O', date(1, 2, 2027)}})
+            records.push_back(
+                ReminderRecord::fromBytes(recordBytes(text, flag, code, day).data(), 70));
 
         QTemporaryDir dir;
         QBuffer exported;
@@ -186,16 +166,67 @@ private slots:
         QVERIFY(store.open(nullptr));
         const ImportReport report = importFiles({dir.filePath("export.ics")}, store, order, order);
         QCOMPARE(report.summary(), "6 reminders added, 0 already there, 0 skipped.");
-        const auto sortedRecords = [](const QByteArray& file) {
+        const auto sorted = [](std::span<const ReminderRecord> in) {
             QByteArrayList out;
-            for (qsizetype at = 0; at < file.size(); at += ReminderRecord::Size)
-                out << file.mid(at, ReminderRecord::Size);
+            for (const ReminderRecord& r : in)
+                out << r.bytes();
             std::sort(out.begin(), out.end());
             return out;
         };
-        QCOMPARE(sortedRecords(readFile(store.path())), sortedRecords(original));
+        ReminderFileReader file; // what is on disk
+        QVERIFY(file.open(store.path(), nullptr));
+        QCOMPARE(sorted(file.records()), sorted(records));
+    }
+
+    // Only .vcf and .ics files, and only while browsing; then one message box says what came
+    // of it and the list of every reminder shows them.
+    void dropsImportWhileBrowsing_data() {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("box"); // empty: the drop is refused
+        QTest::addColumn<int>("records");
+        QTest::newRow("cards and a missing calendar")
+            << false << QStringList{"cards.VCF", "gone.ics"}
+            << "Nudgewell: 1 reminder added, 0 already there, 1 skipped.\n"
+               "%1/cards.VCF: card 2 (Bo): skipped: \"1999\" names no month and day\n"
+               "%1/gone.ics: not read: No such file or directory"
+            << 2;
+        QTest::newRow("another kind of file")
+            << false << QStringList{"cards.VCF", "notes.txt"} << "" << 1;
+        QTest::newRow("while editing") << true << QStringList{"cards.VCF"} << "" << 2;
+    }
+    void dropsImportWhileBrowsing() {
+        QFETCH(bool, editing);
+        QFETCH(QStringList, names);
+        QFETCH(QString, box);
+        QFETCH(int, records);
+        WindowFixture f;
+        writeFile(f.path("cards.VCF"), "BEGIN:VCARD\nFN:Al\nBDAY:19700101\nEND:VCARD\n"
+                                       "BEGIN:VCARD\nFN:Bo\nBDAY:1999\nEND:VCARD\n");
+        MainWindow& window = f.start();
+        QVERIFY(f.started);
+        if (editing)
+            f.press(Qt::Key_F5);
+        QList<QUrl> urls;
+        for (const QString& name : names)
+            urls << QUrl::fromLocalFile(f.path(name));
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&window, &enter);
+        QCOMPARE(enter.isAccepted(), !box.isEmpty());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &drop);
+        QCOMPARE(f.messages.shown.join("|"), box.arg(f.dir.path()));
+        QCOMPARE(window.recordCount(), records);
+        if (!box.isEmpty()) {
+            QCOMPARE(window.view(), View::All);
+            QVERIFY(f.lines("reminderlist2").join("|").contains("Birthday: Al"));
+            QCOMPARE(QApplication::focusWidget(), f.find<QWidget>("reminderlist2"));
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(ImportTest)
+QTEST_MAIN(ImportTest)
 #include "test_import.moc"

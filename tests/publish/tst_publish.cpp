@@ -29,14 +29,8 @@ QByteArray fixture() {
              {"Rent", 'X', 'M', "01/31/2026"},
              {"Bins", 'X', 'W', "01/05/2026"},
              {"a,b;c\\ \u00e9 \u20ac", 'X', 'O', "03/01/2027"},
-             {"Wedding anniversary", 'A', 'Y', "06/15/1990"},
-             {"Dentist", 'X', 'O', "12/01/2026"},
-             {"Gym", 'X', 'W', "01/07/2026"},
-             {"Water plants", 'X', 'M', "01/15/2026"},
-             {"Tax return", 'X', 'Y', "05/31/2026"},
              {"Bins", 'X', 'W', "01/05/2026"},
-             {"Leap day lunch", 'X', 'O', "02/29/2028"},
-             {"Pay card", 'X', 'M', "01/30/2026"}})
+             {"Leap day lunch", 'X', 'O', "02/29/2028"}})
         bytes += recordBytes(QString::fromUtf8(text), flag, code, QString::fromLatin1(date));
     return bytes;
 }
@@ -48,9 +42,9 @@ class TestPublish : public QObject {
 
     QTemporaryDir m_dir;
     QProcess m_server;
-    QProcess m_slow; // over TLS with a certificate nobody trusts
+    QProcess m_untrusted; // TLS with a certificate nobody trusts
     quint16 m_port = 0;
-    quint16 m_slowPort = 0;
+    quint16 m_tlsPort = 0;
     qint64 m_logSeen = 0;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -103,23 +97,19 @@ class TestPublish : public QObject {
         return {puts, deletes};
     }
 
-    QString compareCalendar() {
-        QProcess agenda;
-        agenda.setWorkingDirectory(m_dir.path());
-        agenda.setStandardOutputFile(path(QStringLiteral("export.ics")));
-        agenda.start(QStringLiteral(AGENDA_PATH), {QStringLiteral("--ical")});
-        agenda.waitForFinished();
-        QProcess python;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("CALDAV_PASSWORD"), kPassword);
-        python.setProcessEnvironment(env);
-        python.setProcessChannelMode(QProcess::MergedChannels);
-        python.start(QStringLiteral(PYTHON3),
-                     {QStringLiteral(COMPARE_CALENDAR), path(QStringLiteral("export.ics")),
-                      calendarUrl(), kUser, kForeignUid});
-        python.waitForFinished(60000);
-        const QString out = QString::fromUtf8(python.readAll());
-        return out.startsWith(u"matches: ") ? QString() : out + python.errorString();
+    // What radicale keeps: our events exactly, alarms included, and the other program's.
+    bool calendarMatches() {
+        QByteArrayList wanted{"foreign"}, found;
+        for (const CalendarObject& o : objectsOf(readFile(path(QStringLiteral("reminder.dat")))))
+            wanted << o.hash;
+        const QDir calendar = QFileInfo(onServer(kForeignUid)).dir();
+        for (const QString& name : calendar.entryList(QDir::Files)) {
+            const QByteArray data = readFile(calendar.filePath(name));
+            found << (uidOf(data) == kForeignUid ? QByteArray("foreign") : contentHash(data));
+        }
+        std::sort(wanted.begin(), wanted.end());
+        std::sort(found.begin(), found.end());
+        return found == wanted;
     }
 
     static std::vector<CalendarObject> objectsOf(const QByteArray& records) {
@@ -145,7 +135,7 @@ class TestPublish : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        for (quint16* port : {&m_port, &m_slowPort}) {
+        for (quint16* port : {&m_port, &m_tlsPort}) {
             QTcpServer free;
             QVERIFY(free.listen(QHostAddress::LocalHost));
             *port = free.serverPort();
@@ -156,8 +146,9 @@ private slots:
                                     "/CN=127.0.0.1", "-days", "2", "-keyout", certificate, "-out",
                                     certificate}),
                  0);
-        m_slow.start(QStringLiteral(PYTHON3),
-                     {QStringLiteral(SLOW_CALENDAR), QString::number(m_slowPort), certificate});
+        m_untrusted.start(QStringLiteral("openssl"),
+                          {"s_server", "-quiet", "-accept", QString::number(m_tlsPort), "-cert",
+                           certificate, "-key", certificate});
         setServerPassword(kPassword);
         writeFile(path(QStringLiteral("radicale.conf")),
                   QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
@@ -185,58 +176,52 @@ private slots:
 
     void cleanupTestCase() {
         stopServer();
-        m_slow.kill();
-        m_slow.waitForFinished();
+        m_untrusted.kill();
+        m_untrusted.waitForFinished();
     }
 
     // Steps in order, on one server and one settings home.
     void command_data() {
         QTest::addColumn<QString>("step");          // what changes before the command
         QTest::addColumn<QStringList>("arguments"); // %U: the calendar's address
-        QTest::addColumn<QString>("input");         // standard input
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message"); // in the one line on standard error
-        QTest::addColumn<int>("puts");        // requests the server saw; -1: any
+        QTest::addColumn<int>("puts");        // requests the server saw
         QTest::addColumn<int>("deletes");
 
-        const QStringList setUp{"--publish-to", "%U", "--user", kUser};
-        const QStringList publish{"--publish"};
-        const QString none;
-        QTest::newRow("http elsewhere")
-            << none << QStringList{"--publish-to", "http://example.org/cal/", "--user", kUser}
-            << kPassword + u'\n' << 2 << "https" << 0 << 0;
-        QTest::newRow("password in the address")
-            << none << QStringList{"--publish-to", "http://anna:pw@127.0.0.1/cal/", "--user", kUser}
-            << kPassword + u'\n' << 2 << "must not hold" << 0 << 0;
-        QTest::newRow("untrusted certificate")
-            << none
-            << QStringList{"--publish-to",
-                           QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_slowPort), "--user",
-                           kUser}
-            << kPassword + u'\n' << 1 << "certificate of 127.0.0.1 was refused: " << 0 << 0;
-        QTest::newRow("wrong password stores nothing") << none << setUp << "guess\n"
-                                                       << 1 << "authentication failed" << 0 << 0;
-        QTest::newRow("not set up") << none << publish << none << 1 << "no calendar" << 0 << 0;
-        QTest::newRow("set up") << none << setUp << kPassword + u'\n' << 0 << none << 0 << 0;
-        QTest::newRow("first publish") << none << publish << none << 0 << none << 12 << 0;
-        QTest::newRow("no change") << none << publish << none << 0 << none << 0 << 0;
-        QTest::newRow("one changed") << "change" << publish << none << 0 << none << 1 << 1;
-        QTest::newRow("one deleted") << "delete" << publish << none << 0 << none << 0 << 1;
-        QTest::newRow("cache lost") << "lose cache" << publish << none << 0 << none << 0 << 0;
-        QTest::newRow("edited in the calendar")
-            << "edit on server" << publish << none << 0 << none << 1 << 0;
-        QTest::newRow("password changed on the server")
-            << "server password" << publish << none << 1 << "authentication failed" << 0 << 0;
-        QTest::newRow("server down")
-            << "stop server" << publish << none << 1 << "cannot reach 127.0.0.1" << 0 << 0;
-        QTest::newRow("off") << "start server" << QStringList{"--publish-off"} << none << 0 << none
-                             << 0 << 0;
+        const auto row = [](const char* name, const char* step, const QStringList& arguments,
+                            int status, const char* message = "", int puts = 0, int deletes = 0) {
+            const bool setUp = arguments.first() == u"--publish-to";
+            QTest::newRow(name) << step
+                                << (setUp ? arguments + QStringList{"--user", kUser} : arguments)
+                                << status << message << puts << deletes;
+        };
+        const QStringList setUp{"--publish-to", "%U"}, publish{"--publish"};
+        row("http elsewhere", "", {"--publish-to", "http://example.org/cal/"}, 2, "https");
+        row("password in the address", "", {"--publish-to", "http://anna:pw@127.0.0.1/cal/"}, 2,
+            "must not hold");
+        row("untrusted certificate", "",
+            {"--publish-to", QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_tlsPort)}, 1,
+            "certificate of 127.0.0.1 was refused: ");
+        row("wrong password stores nothing", "wrong password", setUp, 1, "authentication failed");
+        row("not set up", "", publish, 1, "no calendar");
+        row("set up", "", setUp, 0);
+        row("first publish", "", publish, 0, "", 6);
+        // A purge zeroes the reserved bytes: no change of the reminder.
+        row("no change", "reserved", publish, 0);
+        row("one changed", "change", publish, 0, "", 1, 1);
+        row("one of two alike deleted", "delete", publish, 0, "", 0, 1);
+        row("cache lost", "lose cache", publish, 0);
+        row("edited in the calendar", "edit on server", publish, 0, "", 1);
+        row("password changed on the server", "server password", publish, 1,
+            "authentication failed");
+        row("server down", "stop server", publish, 1, "cannot reach 127.0.0.1");
+        row("off", "start server", {"--publish-off"}, 0);
     }
 
     void command() {
         QFETCH(QString, step);
         QFETCH(QStringList, arguments);
-        QFETCH(QString, input);
         QFETCH(int, status);
         QFETCH(QString, message);
         QFETCH(int, puts);
@@ -245,10 +230,12 @@ private slots:
         const QString cache = path(QStringLiteral("home/config/Quorvane Software/"
                                                   "Nudgewell-calendar.json"));
         QByteArray records = readFile(path(QStringLiteral("reminder.dat")));
-        if (step == u"change")
+        if (step == u"reserved")
+            records.replace(ReminderRecord::TextLength, 3, "\1\2\3");
+        else if (step == u"change")
             records.replace(ReminderRecord::Size, 4, "Flat");
         else if (step == u"delete")
-            records.chop(ReminderRecord::Size);
+            records.remove(2 * ReminderRecord::Size, ReminderRecord::Size); // the first Bins
         writeFile(path(QStringLiteral("reminder.dat")), records);
         if (step == u"lose cache")
             QVERIFY(QFile::remove(cache));
@@ -274,7 +261,9 @@ private slots:
         agenda.setProcessEnvironment(env);
         agenda.setWorkingDirectory(m_dir.path());
         agenda.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%U", calendarUrl()));
-        agenda.write(input.toUtf8());
+        // The password on standard input, when setting up.
+        if (arguments.contains(u"--publish-to"))
+            agenda.write(step == u"wrong password" ? "guess\n" : (kPassword + u'\n').toUtf8());
         agenda.closeWriteChannel();
         QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
         const QString err = QString::fromUtf8(agenda.readAllStandardError());
@@ -298,7 +287,7 @@ private slots:
             QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
         QVERIFY(!err.contains(kPassword));
         if (status == 0 && arguments.contains(u"--publish"))
-            QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
+            QVERIFY(calendarMatches());
         if (arguments.contains(u"--publish-off"))
             QVERIFY(!QFile::exists(cache) && !stored);
     }
@@ -331,7 +320,7 @@ private slots:
         QVERIFY(finished.wait(30000));
         QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
         QCOMPARE(publisher.counts().conflicts, 1);
-        QVERIFY2(compareCalendar().isEmpty(), qPrintable(compareCalendar()));
+        QVERIFY(calendarMatches());
     }
 };
 

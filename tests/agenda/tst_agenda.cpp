@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The agenda command as a user runs it: exit statuses, one-line errors, no trace left; and its
+// iCalendar export as another calendar reads it (libical, and the line rules a lenient reader
+// would gloss over): the same days as the upcoming list, from each stored date on.
+#include "agenda/agenda.h"
+#include "data/reminder_reader.h"
+#include "data/settings.h"
+#include "data/view_lines.h"
+#include "fakes.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QtTest>
+
+#include <libical/ical.h>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+
+namespace {
+
+// Every frequency; the 29th, 30th and 31st; 29 February; a yearly reminder dated after the
+// others; a weekly one that starts late; the same reminder twice; texts with characters that
+// must be escaped, a line break, and 55 characters that take more than 75 octets in UTF-8.
+// Dates such as 03/02 read differently in a day-first locale. The last two are left out.
+QByteArray fixture() {
+    QByteArray all;
+    for (const auto& [text, flag, code, date] :
+         std::initializer_list<std::tuple<QString, char, char, QString>>{
+             {u"Zo\u00eb pays: "_qs + QString(45, QChar(0x20AC)), 'X', 'W', "01/01/2027"},
+             {"Bins out", 'X', 'W', "03/17/2027"},
+             {"Rent due", 'X', 'M', "01/31/2027"},
+             {"Pay the card", 'X', 'M', "30/01/2027"},
+             {"Water plants", 'X', 'M', "01/29/2027"},
+             {"Leap birthday", 'A', 'Y', "02/29/2028"},
+             {"Anniversary", 'A', 'Y', "12/31/2029"},
+             {"Dentist", 'X', 'O', "03/02/2027"},
+             {"Dentist", 'X', 'O', "03/02/2027"},
+             {u"Caf\u00e9, tea; milk \\ sugar \u00e9 \u20ac"_qs, 'A', 'Y', "05/12/2027"},
+             {"two\nlines", 'X', 'M', "02/15/2027"},
+             {"Unreadable", 'X', 'Y', "31/31/2027"},
+             {"Unknown", 'X', 'Q', "01/05/2027"}})
+        all += recordBytes(text, flag, code, date);
+    return all;
+}
+constexpr int kEvents = 11;
+
+// Where the file breaks RFC 5545 on a point a lenient reader would take as it stands.
+QString lineFault(const QByteArray& calendar) {
+    const QByteArrayList lines = calendar.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (!lines[i].endsWith('\r') || lines[i].count('\r') > 1 || lines[i].size() > 76)
+            return QStringLiteral("line %1 is not 75 octets or less, then CRLF").arg(i + 1);
+    }
+    if (!lines.back().isEmpty())
+        return QStringLiteral("the last line has no CRLF");
+    // Decoded before unfolding: a fold inside a UTF-8 sequence puts CRLF between its bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = QString(utf8(calendar)).replace(QLatin1String("\r\n "), QString());
+    if (utf8.hasError())
+        return QStringLiteral("not UTF-8");
+    // A lone backslash, comma or semicolon in a text: some readers split the text there.
+    static const QRegularExpression escaped(
+        QStringLiteral(R"(^(SUMMARY|DESCRIPTION):([^\\;,\x00-\x08\x0a-\x1f\x7f]|\\[\\;,nN])*$)"));
+    for (const QString& line : text.split(QLatin1String("\r\n"))) {
+        if (line.startsWith(u"SUMMARY") || line.startsWith(u"DESCRIPTION")) {
+            if (!escaped.match(line).hasMatch())
+                return QStringLiteral("badly escaped: ") + line;
+        }
+    }
+    return {};
+}
+
+// "day event summary" for each day from first to last that libical expands the events to,
+// events numbered from 0 (-1: not all-day); and each event's DTSTAMP, which must be in UTC.
+QStringList occurrencesOf(const QByteArray& calendar, QDate first, QDate last,
+                          QSet<QByteArray>* stamps, QSet<QByteArray>* uids) {
+    const std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> root(
+        icalparser_parse_string(calendar.constData()), icalcomponent_free);
+    QStringList out;
+    int number = 0;
+    for (icalcomponent* event =
+             icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+         event; event = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
+        *uids << icalcomponent_get_uid(event);
+        const icaltimetype stamp = icalcomponent_get_dtstamp(event);
+        *stamps << (icaltime_is_utc(stamp) ? icaltime_as_ical_string(stamp) : "not in UTC");
+        const icaltimetype start = icalcomponent_get_dtstart(event);
+        icalproperty* rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+        icalrecur_iterator* days =
+            rule ? icalrecur_iterator_new(icalproperty_get_rrule(rule), start) : nullptr;
+        for (icaltimetype t = days ? icalrecur_iterator_next(days) : start;
+             !icaltime_is_null_time(t) && QDate(t.year, t.month, t.day) <= last;
+             t = days ? icalrecur_iterator_next(days) : icaltime_null_time()) {
+            const QDate day(t.year, t.month, t.day);
+            if (day >= first)
+                out << QStringLiteral("%1 %2 %3")
+                           .arg(day.toString(Qt::ISODate))
+                           .arg(start.is_date ? number : -1)
+                           .arg(QString::fromUtf8(icalcomponent_get_summary(event)));
+        }
+        if (days)
+            icalrecur_iterator_free(days);
+        ++number;
+    }
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+class TestAgenda : public QObject {
+    Q_OBJECT
+
+private slots:
+    void run_data() {
+        QTest::addColumn<QStringList>("arguments"); // %D stands for the run's folder
+        QTest::addColumn<QByteArray>("file");       // reminder.dat, none when null
+        QTest::addColumn<int>("status");            // 1 only with the output going to /dev/full
+        QTest::addColumn<QByteArray>("output");     // how it begins; with output, one warning line
+
+        const QByteArray none, empty(""), record = recordBytes("Bins", 'X', 'W', "01/05/2026");
+        const auto row = [](const char* name, const QStringList& arguments, const QByteArray& file,
+                            int status, const QByteArray& output = {}) {
+            QTest::newRow(name) << arguments << file << status << output;
+        };
+        row("bad option", {"--bo\ngus"}, empty, 2);
+        row("--days past a leap year", {"--days", "367"}, empty, 2);
+        row("no value", {"--days"}, empty, 2);
+        row("value for a flag", {"--all=1"}, empty, 2);
+        row("--publish-to without --user", {"--publish-to", "https://example.org/cal/"}, empty, 2);
+        row("--publish with --ical", {"--publish", "--ical"}, empty, 2);
+        row("missing --file", {"--file", "%D/no\nne"}, empty, 2);
+        row("directory as --file", {"--file", "%D"}, empty, 2);
+        row("no reminder.dat", {}, none, 2);
+        row("empty file", {}, empty, 0);
+        row("output cannot be written", {"--all"}, record, 1);
+        row("--ical with --days", {"--ical", "--days=3"}, record, 2);
+        row("--ical, unreadable date", {"--ical"}, record + recordBytes("Bins", 'X', 'W', "1/5/"),
+            0, "BEGIN:VCALENDAR\r\n");
+        row("--ical cannot be written", {"--ical"}, record, 1);
+    }
+
+    void run() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, file);
+        QFETCH(int, status);
+        QFETCH(QByteArray, output);
+
+        // HOME is made on the first write to it, settings included.
+        QTemporaryDir dir;
+        const QString reminders = dir.filePath(QStringLiteral("reminder.dat"));
+        if (!file.isNull())
+            writeFile(reminders, file);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("home/config")));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        if (status == 1) // to a pipe, output lost in a buffer at exit would go unseen
+            process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%D", dir.path()));
+        QVERIFY(process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), status);
+        const QByteArray out = process.readAllStandardOutput();
+        QVERIFY(out.startsWith(output) && out.isEmpty() == output.isEmpty());
+        const QByteArray err = process.readAllStandardError();
+        const bool oneLine =
+            err.startsWith("nudgewell-agenda: ") && err.indexOf('\n') == err.size() - 1;
+        QVERIFY2(status == 0 && output.isEmpty() ? err.isEmpty() : oneLine, err.constData());
+        const auto all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+        QCOMPARE(QDir(dir.path()).entryList(all),
+                 file.isNull() ? QStringList() : QStringList{"reminder.dat"});
+        QCOMPARE(readFile(reminders), file);
+    }
+
+    void sameDaysAsUpcomingList_data() {
+        QTest::addColumn<QLocale>("locale"); // whose day/month order reads the stored dates
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("stamp");
+
+        QTest::newRow("month-first")
+            << QLocale::c() << QDateTime(QDate(2002, 12, 5), QTime(10, 30)) << "20021205T103000Z";
+        QTest::newRow("day-first, clock east of UTC")
+            << QLocale(QLocale::German, QLocale::Germany)
+            << QDateTime(QDate(2003, 1, 1), QTime(0, 15, 9), Qt::OffsetFromUTC, 3600)
+            << "20021231T231509Z";
+    }
+
+    void sameDaysAsUpcomingList() {
+        QFETCH(QLocale, locale);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, stamp);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("reminder.dat"));
+        writeFile(path, fixture());
+        FakeClock clock(now, locale);
+        SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        QCOMPARE(runAgenda({QStringLiteral("--ical")}, clock, settings, dir.path(), out, err), 0);
+        const QByteArray calendar = out.data();
+        QCOMPARE(err.data(),
+                 QByteArray("nudgewell-agenda: left out 1 reminder with an unreadable date\n"
+                            "nudgewell-agenda: left out 1 reminder with an unknown frequency\n"));
+        QVERIFY(calendar.startsWith("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quorvane "
+                                    "Software//Nudgewell " NUDGEWELL_VERSION "//EN\r\n"));
+        QCOMPARE(lineFault(calendar), QString());
+
+        // What the upcoming list shows on each day, from each reminder's stored date on. The
+        // fixture's reminders become the events in file order.
+        const DateOrder order = regionalDateOrder(locale);
+        ReminderFileReader file;
+        QString error;
+        QVERIFY2(file.open(path, &error), qPrintable(error));
+        // From the first stored date, in either order, over two leap days.
+        const QDate first(2027, 1, 1), last(2033, 1, 1);
+        QStringList expected;
+        for (QDate day = first; day <= last; day = day.addDays(1)) {
+            const ViewContext context = ViewContext::make(day, DateOrder::MonthFirst, locale);
+            for (const ListLine& line : buildUpcomingLines(file.records(), context, 0)) {
+                const ReminderRecord& r = file.records()[line.record - 1];
+                if (day >= ParseStoredDate(r.dateText(), order))
+                    expected << QStringLiteral("%1 %2 %3")
+                                    .arg(day.toString(Qt::ISODate))
+                                    .arg(line.record - 1)
+                                    .arg(r.trimmedText());
+            }
+        }
+        QCOMPARE_GT(expected.size(), 500);
+        expected.sort();
+
+        QSet<QByteArray> stamps, uids;
+        QCOMPARE(occurrencesOf(calendar, first, last, &stamps, &uids), expected);
+        QCOMPARE(stamps, QSet<QByteArray>{stamp.toLatin1()});
+        QCOMPARE(uids.size(), kEvents);
+        QCOMPARE(calendar.count("BEGIN:VEVENT"), kEvents);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAgenda)
+#include "tst_agenda.moc"
