@@ -11,11 +11,11 @@ packages=(
     qt6-qpa-plugins libgl-dev
     xvfb xauth xdotool poppler-utils fonts-dejavu-core
     dbus dbus-daemon python3-dbusmock
-    python3-icalendar python3-dateutil python3-vobject libical-dev
+    python3-icalendar python3-vobject libical-dev
     qt6-svg-dev desktop-file-utils appstream groff-base
     clang libclang-rt-14-dev lld
     strace util-linux
-    qtkeychain-qt6-dev libsecret-1-0 radicale python3-caldav gnome-keyring openssl
+    qtkeychain-qt6-dev libsecret-1-0 radicale gnome-keyring openssl
 )
 # scripts/screenshots.sh: a window manager, a pinned clock and a screen grabber.
 if [ "${NUDGEWELL_SCREENSHOTS:-}" = 1 ]; then
