@@ -68,25 +68,31 @@ public:
     }
 };
 
-// Counts the lines it prints and notes whether the busy cursor showed at each; `failAt` names
+// Keeps each page's texts and notes whether the busy cursor showed at each line; `failAt` names
 // a step to fail.
 class FakePrinter final : public Printer {
 public:
     enum class Step { None, NewPage, End };
     Step failAt = Step::None;
-    int lines = 0;
+    QList<QStringList> pages;
     bool busy = true;
     bool aborted = false;
 
-    bool begin(QString*) override { return true; }
+    bool begin(QString*) override {
+        pages = {QStringList()};
+        return true;
+    }
     double lineHeightTwips() const override { return 240; }   // 12 points
     double pageHeightTwips() const override { return 15120; } // 10.5 inches
-    void printLine(double, double, const QString&) override {
+    void printLine(double, double, const QString& text) override {
         const QCursor* cursor = QApplication::overrideCursor();
         busy = busy && cursor && cursor->shape() == Qt::WaitCursor;
-        ++lines;
+        pages.last() << text;
     }
-    bool newPage(QString* error) override { return succeeds(Step::NewPage, error); }
+    bool newPage(QString* error) override {
+        pages << QStringList();
+        return succeeds(Step::NewPage, error);
+    }
     bool end(QString* error) override { return succeeds(Step::End, error); }
     void abort() override { aborted = true; }
 
