@@ -35,67 +35,51 @@ class TestSingleInstance : public QObject {
     Q_OBJECT
 
 private slots:
-    void secondStart_data() {
-        QTest::addColumn<QString>("second"); // where the second start runs, relative to the first
+    // A first start, with what was left under the lock's name, then a second in `second`
+    // (relative to the first's folder). Whatever a run killed before writing it, another
+    // computer or a person left there, no live copy holds it. (A crashed run's own lock is the
+    // second start's end-to-end check.) A folder where no lock can be made starts unguarded,
+    // with the reason.
+    void claim_data() {
+        QTest::addColumn<QByteArray>("left"); // "empty", "folder", "read-only" or "gone"
+        QTest::addColumn<QString>("note");    // a part of the first start's reason, if any
+        QTest::addColumn<QString>("second");
         QTest::addColumn<Claim>("expected");
-        QTest::newRow("same folder") << QString(".") << Claim::AnotherRuns;
-        QTest::newRow("same folder by another path") << QString("link") << Claim::AnotherRuns;
-        QTest::newRow("folder inside it") << QString("inner") << Claim::First;
-        QTest::newRow("folder beside it") << QString("../beside") << Claim::First;
-    }
-    void secondStart() {
-        QFETCH(QString, second);
-        QFETCH(Claim, expected);
-        QTemporaryDir root;
-        const QString folder = root.filePath("data");
-        QVERIFY(QDir().mkpath(folder + "/inner") && QDir().mkpath(root.filePath("beside")));
-        QVERIFY(QFile::link(folder, folder + "/link"));
-        writeFile(folder + "/reminder.dat", QByteArray(70, 'x'));
-        SingleInstance first;
-        QString note;
-        QCOMPARE(first.claim(folder, &note), Claim::First);
-        QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-        const QMap<QString, QByteArray> before = contents(folder);
-        SingleInstance other;
-        QCOMPARE(other.claim(QDir(folder).filePath(second), &note), expected);
-        QVERIFY2(note.isEmpty(), qPrintable(note));
-        QCOMPARE(contents(folder), before);
-        QCOMPARE(raised.wait(expected == Claim::AnotherRuns ? 2000 : 200),
-                 expected == Claim::AnotherRuns);
-    }
-
-    // Whatever a run killed before writing it, another computer or a person left under the
-    // lock's name, no live copy holds it: the next start runs. (A crashed run's own lock is
-    // the second start's end-to-end check.) A folder where no lock can be made starts
-    // unguarded, with the reason.
-    void leftLock_data() {
-        QTest::addColumn<QByteArray>("left"); // "folder", "read-only" or "gone" for a folder
-        QTest::addColumn<QString>("note");    // a part of the reason; none for a first start
-        const auto row = [](const char* name, const QByteArray& left, const char* note) {
-            QTest::newRow(name) << left << QString(note);
+        const auto row = [](const char* name, const QByteArray& left, const char* note,
+                            const char* second, Claim expected) {
+            QTest::newRow(name) << left << QString(note) << QString(second) << expected;
         };
-        row("empty", QByteArray(), "");
-        row("garbage", QByteArray("\xff\x00garbage\n", 10), "");
-        row("another computer's", "4242\nnudgewell\nelsewhere\n", "");
-        row("a folder of that name", "folder", kLockFileName);
-        row("read-only folder", "read-only", "denied");
-        row("folder gone", "gone", "No such file");
+        row("same folder", "", "", ".", Claim::AnotherRuns);
+        row("same folder by another path", "", "", "link", Claim::AnotherRuns);
+        row("folder inside it", "", "", "inner", Claim::First);
+        row("folder beside it", "", "", "../beside", Claim::First);
+        row("empty lock left", "empty", "", ".", Claim::AnotherRuns);
+        row("garbage left", QByteArray("\xff\x00garbage\n", 10), "", ".", Claim::AnotherRuns);
+        row("another computer's left", "4242\nnudgewell\nelsewhere\n", "", ".", Claim::AnotherRuns);
+        row("a folder of that name", "folder", kLockFileName, "", Claim::Unguarded);
+        row("read-only folder", "read-only", "denied", "", Claim::Unguarded);
+        row("folder gone", "gone", "No such file", "", Claim::Unguarded);
     }
-    void leftLock() {
+    void claim() {
         QFETCH(QByteArray, left);
         QFETCH(QString, note);
+        QFETCH(QString, second);
+        QFETCH(Claim, expected);
         if (left == "read-only" && ::geteuid() == 0)
             QSKIP("root writes into read-only folders");
         QTemporaryDir root;
         const QString dir = root.filePath("data");
         const QString lock = QDir(dir).filePath(QLatin1String(kLockFileName));
-        QVERIFY(left == "gone" || QDir().mkdir(dir));
+        QVERIFY(left == "gone" ||
+                (QDir().mkpath(dir + "/inner") && QDir().mkpath(root.filePath("beside")) &&
+                 QFile::link(dir, dir + "/link")));
+        writeFile(dir + "/reminder.dat", QByteArray(70, 'x'));
         if (left == "folder")
             QVERIFY(QDir().mkdir(lock));
         else if (left == "read-only")
             QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        else if (left != "gone")
-            writeFile(lock, left);
+        else if (!left.isEmpty() && left != "gone")
+            writeFile(lock, left == "empty" ? QByteArray() : left);
         // A crashed run also leaves its socket in the temporary folder.
         writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir)), "old");
         QString said;
@@ -113,9 +97,13 @@ private slots:
                 return;
             }
             QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-            SingleInstance second;
-            QCOMPARE(second.claim(dir, &said), Claim::AnotherRuns);
-            QVERIFY(raised.wait(2000));
+            const QMap<QString, QByteArray> before = contents(dir);
+            SingleInstance other;
+            QCOMPARE(other.claim(QDir(dir).filePath(second), &said), expected);
+            QVERIFY2(said.isEmpty(), qPrintable(said));
+            QCOMPARE(contents(dir), before);
+            const bool raise = expected == Claim::AnotherRuns;
+            QCOMPARE(raised.wait(raise ? 2000 : 200), raise);
         }
         // A copy that ends, on its way out or by release(), leaves the next start free.
         QVERIFY(!QFile::exists(lock));
