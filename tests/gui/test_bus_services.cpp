@@ -176,8 +176,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
     }
 
-    // The date the calendar picked, with the clock's time of day, set through systemd's time
-    // service; each refusal in plain words before what the service said.
+    // A date and time set through systemd's time service; each refusal in plain words before
+    // what the service said. (The calendar's table covers the window's side with a fake.)
     void systemDate_data() {
         QTest::addColumn<QString>("refusal"); // "error name|message" the stand-in replies with
         QTest::addColumn<QString>("error");
