@@ -73,155 +73,111 @@ private slots:
         f.action("toolcalendar")->trigger();
         QCOMPARE(f.window->findChildren<CalendarForm*>().size(), 1);
         QVERIFY(activeSoon(f.form));
+        // A grown window keeps its corner; one larger than the screen goes to the top left.
+        QCOMPARE(calendarPosition({15360, 11520}, {4500, 5000}), QPointF(9905, 5375));
+        QCOMPARE(calendarPosition({3000, 4000}, {3075, 4320}), QPointF(0, 0));
     }
 
-    // The rules are the core's; each way of asking copies the clicked or picked day.
-    void copyRoutes_data() {
-        QTest::addColumn<QString>("route");
-        for (const char* route : {"menu", "Ctrl+Y", "cm1", "click"})
-            QTest::newRow(route) << route;
-    }
-    void copyRoutes() {
-        QFETCH(QString, route);
-        CalendarFixture f;
-        QVERIFY(f.active);
-        f.store("Copy Date=yes;Short Date=yes");
-        if (route == "click")
-            f.clickDay(17);
-        else
-            f.calendar()->setSelectedDate(QDate(2002, 3, 17));
-        if (route == "menu")
-            f.keys("Alt+F,Y");
-        else if (route == "Ctrl+Y")
-            f.keys("Ctrl+Y");
-        else if (route == "cm1")
-            f.clickTool("cm1");
-        QCOMPARE(f.calendar()->selectedDate(), QDate(2002, 3, 17));
-        QCOMPARE(f.clipboard.text(), QString("3/17/02"));
-        QVERIFY(f.calendar()->hasFocus());
-    }
-
-    void activationShowsToday_data() {
-        QTest::addColumn<QString>("away");
-        QTest::addColumn<QDate>("picked");
-        QTest::newRow("main window") << "main" << kToday;
-        QTest::newRow("About window") << "about" << kToday;
-        // The calendar's own question and error boxes must not move the picked date.
-        QTest::newRow("a box of the calendar") << "box" << QDate(2002, 3, 1);
-    }
-    void activationShowsToday() {
-        QFETCH(QString, away);
-        QFETCH(QDate, picked);
-        CalendarFixture f;
-        QVERIFY(f.active);
-        f.keys("Home"); // the first of the month
-        QCOMPARE(f.calendar()->selectedDate(), QDate(2002, 3, 1));
-        QDialog box(f.form);
-        box.setModal(true);
-        if (away == "about")
-            f.window->menuhelpabout_Click();
-        QWidget* other = away == "main"    ? f.window.get()
-                         : away == "about" ? f.window->findChild<QWidget*>("AboutForm")
-                                           : &box;
-        other->show();
-        QVERIFY(activeSoon(other));
-        if (other != f.window.get())
-            other->hide();
-        QVERIFY(activeSoon(f.form));
-        QTRY_COMPARE(f.calendar()->selectedDate(), picked);
-        QCOMPARE(f.form->findChild<QLabel*>("lbldatedisplay2")->text(),
-                 QString("Wednesday, March 20, 2002"));
-    }
-
-    void changeDate_data() {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("refusal");
-        QTest::addColumn<QDate>("picked");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("No") << false << "" << QDate(2002, 3, 4) << "";
-        // The fake clock stays put, so the new today is still the 20th.
-        QTest::newRow("Yes") << true << "" << kToday << "";
-        QTest::newRow("Yes, refused")
-            << true << "Not now." << QDate(2002, 3, 4)
-            << "Nudgewell: The computer's date was not changed.\nNot now.";
-    }
-    void changeDate() {
-        QFETCH(bool, yes);
-        QFETCH(QString, refusal);
-        QFETCH(QDate, picked);
-        QFETCH(QString, error);
-        CalendarFixture f;
-        QVERIFY(f.active);
-        f.settings.save("Calendar Format", "dd/mm"); // no part in a date handed over as a number
-        f.messages.answers = {yes};
-        f.systemDate.refusal = refusal;
-        f.calendar()->setSelectedDate(QDate(2002, 3, 4));
-        f.keys("Ctrl+D");
-        QCOMPARE(f.messages.shown.value(0),
-                 QString("Change Computer Date: Do you want to change the date of the computer to "
-                         "\rMonday, March 4, 2002?"));
-        const QDateTime moment(QDate(2002, 3, 4), QTime(10, 30, 15));
-        QCOMPARE(f.systemDate.requests, yes ? QList<QDateTime>{moment} : QList<QDateTime>());
-        QCOMPARE(f.calendar()->selectedDate(), picked);
-        QCOMPARE(f.messages.shown.value(1), error);
-        QVERIFY(f.calendar()->hasFocus());
-    }
-
-    void commandsByKey_data() {
-        QTest::addColumn<QString>("keys"); // keys, "tool:" a toolbar click, "key:" a dispatch
+    // Each row types its keys into the open calendar: "pick:N" picks the Nth of March,
+    // "click:N" clicks it, "tool:" clicks a toolbar button, "key:" dispatches a button key,
+    // "no" answers the next question No and "refuse" has the computer refuse its date.
+    void commands_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("picked"); // the day after, 0 once closed
         QTest::addColumn<QList<int>>("help");
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("Ctrl+T") << "Ctrl+T" << QList<int>() << false;
-        QTest::newRow("F1 on the calendar") << "F1" << QList<int>{209} << false;
-        QTest::newRow("Help on Calendar") << "Alt+H,C" << QList<int>{209} << false;
-        QTest::newRow("Help Topics") << "Alt+H,H" << QList<int>{0} << false;
-        QTest::newRow("F1 on Copy") << "Alt+F,F1" << QList<int>{211} << false;
-        QTest::newRow("F1 on Help Topics") << "Alt+H,F1" << QList<int>{200} << false;
-        QTest::newRow("F1 on Go to Today") << "Alt+F,Down,Down,F1" << QList<int>{210} << false;
-        QTest::newRow("F12") << "F12" << QList<int>() << true;
-        QTest::newRow("Close by mnemonic") << "Alt+F,S" << QList<int>() << true;
-        QTest::newRow("cm3") << "tool:cm3" << QList<int>{209} << false;
-        QTest::newRow("cm4") << "tool:cm4" << QList<int>() << true;
-        QTest::newRow("key in capitals") << "key:CM3" << QList<int>() << false;
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<int>("set"); // requests to set the computer's date
+        const auto row = [](const char* name, const char* keys, int picked,
+                            const QList<int>& help = {}, const QString& said = {},
+                            const char* copied = "", int set = 0) {
+            QTest::newRow(name) << QString(keys) << picked << help << said << QString(copied)
+                                << set;
+        };
+        // The copy rules are the core's; each way of asking copies the picked or clicked day.
+        row("copy by menu", "pick:17,Alt+F,Y", 17, {}, {}, "3/17/02");
+        row("copy by Ctrl+Y", "pick:17,Ctrl+Y", 17, {}, {}, "3/17/02");
+        row("copy by cm1", "pick:17,tool:cm1", 17, {}, {}, "3/17/02");
+        row("copy a clicked day", "click:17", 17, {}, {}, "3/17/02");
+        const QString ask = "Change Computer Date: Do you want to change the date of the "
+                            "computer to \rMonday, March 4, 2002?";
+        row("change date, No", "pick:4,no,Ctrl+D", 4, {}, ask);
+        // The fake clock stays put, so the new today is still the 20th.
+        row("change date, Yes", "pick:4,Ctrl+D", 20, {}, ask, "", 1);
+        row("change date, refused", "pick:4,refuse,Ctrl+D", 4, {},
+            ask + "|Nudgewell: The computer's date was not changed.\nNot now.", "", 1);
+        row("Ctrl+T", "pick:1,Ctrl+T", 20);
+        // F1 in an open menu gives the keyboard back to the window, not to the menu bar.
+        row("F1 on the calendar", "pick:1,F1", 1, {209});
+        row("Help on Calendar", "pick:1,Alt+H,C", 1, {209});
+        row("Help Topics", "pick:1,Alt+H,H", 1, {0});
+        row("F1 on Copy", "pick:1,Alt+F,F1", 1, {211});
+        row("F1 on Help Topics", "pick:1,Alt+H,F1", 1, {200});
+        row("F1 on Go to Today", "pick:1,Alt+F,Down,Down,F1", 1, {210});
+        row("cm3", "pick:1,tool:cm3", 1, {209});
+        row("key in capitals", "pick:1,key:CM3", 1);
+        // Activation shows today, but not back from the calendar's own question and error boxes.
+        row("back from the main window", "pick:1,away:main", 20);
+        row("back from About", "pick:1,away:about", 20);
+        row("back from a box of its own", "pick:1,away:box", 1);
+        row("F12", "F12", 0);
+        row("Close by mnemonic", "Alt+F,S", 0);
+        row("cm4", "tool:cm4", 0);
     }
-    void commandsByKey() {
+    void commands() {
         QFETCH(QString, keys);
+        QFETCH(int, picked);
         QFETCH(QList<int>, help);
-        QFETCH(bool, closes);
+        QFETCH(QString, said);
+        QFETCH(QString, copied);
+        QFETCH(int, set);
         CalendarFixture f;
         QVERIFY(f.active);
-        f.calendar()->setSelectedDate(QDate(2002, 3, 1));
-        if (keys.startsWith("tool:"))
-            f.clickTool(keys.mid(5));
-        else if (keys.startsWith("key:"))
-            f.form->Toolbar1_ButtonClick(keys.mid(4));
-        else
-            f.keys(keys);
+        // No part in a date handed over as a number; the copy in the short form.
+        f.store("Calendar Format=dd/mm;Copy Date=yes;Short Date=yes");
+        for (const QString& key : keys.split(',')) {
+            const QString arg = key.section(':', 1);
+            if (key.startsWith("pick:"))
+                f.calendar()->setSelectedDate(QDate(2002, 3, arg.toInt()));
+            else if (key.startsWith("click:"))
+                f.clickDay(arg.toInt());
+            else if (key.startsWith("tool:"))
+                f.clickTool(arg);
+            else if (key.startsWith("key:"))
+                f.form->Toolbar1_ButtonClick(arg);
+            else if (key.startsWith("away:")) {
+                QDialog box(f.form);
+                box.setModal(true);
+                if (arg == "about")
+                    f.window->menuhelpabout_Click();
+                QWidget* other = arg == "main"    ? f.window.get()
+                                 : arg == "about" ? f.window->findChild<QWidget*>("AboutForm")
+                                                  : &box;
+                other->show();
+                QVERIFY(activeSoon(other));
+                if (other != f.window.get())
+                    other->hide();
+                QVERIFY(activeSoon(f.form));
+            } else if (key == "no")
+                f.messages.answers = {false};
+            else if (key == "refuse")
+                f.systemDate.refusal = "Not now.";
+            else
+                f.keys(key);
+        }
         QVERIFY(!QApplication::activePopupWidget());
         QCOMPARE(f.help.requests, help);
-        QTRY_COMPARE(f.form.isNull(), closes);
-        if (closes)
-            return;
-        // F1 in an open menu gives the keyboard back to the window, not to the menu bar.
-        QCOMPARE(f.calendar()->selectedDate(), keys == "Ctrl+T" ? kToday : QDate(2002, 3, 1));
-        QVERIFY(f.calendar()->hasFocus());
-    }
-
-    void placement_data() {
-        QTest::addColumn<QSizeF>("screen");
-        QTest::addColumn<QSizeF>("window");
-        QTest::addColumn<QPointF>("at");
-        const QSizeF planned(3075, 4320);
-        QTest::newRow("15360 x 11520") << QSizeF(15360, 11520) << planned << QPointF(11330, 6055);
-        QTest::newRow("grown window")
-            << QSizeF(15360, 11520) << QSizeF(4500, 5000) << QPointF(9905, 5375);
-        QTest::newRow("screen too small") << QSizeF(3000, 4000) << planned << QPointF(0, 0);
-    }
-    void placement() {
-        QFETCH(QSizeF, screen);
-        QFETCH(QSizeF, window);
-        QFETCH(QPointF, at);
-        QCOMPARE(calendarPosition(screen, window), at);
+        QCOMPARE(f.messages.shown.join('|'), said);
+        QCOMPARE(f.clipboard.text(), copied);
+        const QDateTime moment(QDate(2002, 3, 4), QTime(10, 30, 15));
+        QCOMPARE(f.systemDate.requests, QList<QDateTime>(set, moment));
+        QTRY_COMPARE(f.form.isNull(), picked == 0);
+        if (picked) {
+            QTRY_COMPARE(f.calendar()->selectedDate(), QDate(2002, 3, picked));
+            QCOMPARE(f.form->findChild<QLabel*>("lbldatedisplay2")->text(),
+                     QString("Wednesday, March 20, 2002"));
+            QVERIFY(f.calendar()->hasFocus());
+        }
     }
 };
 

@@ -56,179 +56,143 @@ class TestStartupList : public QObject {
     Q_OBJECT
 
 private slots:
-    void purge_data() {
+    // Each row opens the list on its log and types its keys: "fail:" fails a disk step from
+    // the start, "no" answers the question No, "append:" is another program adding a start,
+    // "act:" triggers an action, "menuF1" is F1 on Help Contents in the open Help menu, "main:F2"
+    // is F2 from the main window, "close" is the close box. The messages say "?" for the
+    // question and "%1" for the log's name.
+    void scenario_data() {
         QTest::addColumn<QByteArray>("log");
-        QTest::addColumn<Step>("failAt");
-        QTest::addColumn<int>("call");
-        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("keys");
         QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("message"); // besides the question
+        QTest::addColumn<QStringList>("lines"); // none once closed
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QList<int>>("help");
         const QByteArray last = kThree.right(22);
         const QStringList purged = {" 10/17/02    10:30 am    Thursday\t1"};
-        const auto row = [](const char* name, const QByteArray& log, Step failAt, int call,
-                            bool yes, const QByteArray& after, const QStringList& lines,
-                            const QString& message) {
-            QTest::newRow(name) << log << failAt << call << yes << after << lines << message;
+        const auto row = [](const char* name, const QByteArray& log, const char* keys,
+                            const QByteArray& after, const QStringList& lines,
+                            const QString& said = "", const QList<int>& help = {}) {
+            QTest::newRow(name) << log << QString(keys) << after << lines << said << help;
         };
-        row("No changes nothing", kThree, Step::None, 1, false, kThree, kThreeLines, "");
-        row("Yes keeps the last start", kThree, Step::None, 1, true, last, purged, "");
+        row("No changes nothing", kThree, "no,F9", kThree, kThreeLines, "?");
+        row("Yes keeps the last start", kThree, "F9", last, purged, "?");
         // 3.5 records count as 4: the torn fourth is the last, padded to a whole record.
-        row("torn last record", kThree + "10/18/2002 ", Step::None, 1, true,
-            "10/18/2002            ", {" 10/18/02        Friday\t1"}, "");
-        row("empty log purges to nothing", "", Step::None, 1, true, "", {}, "");
+        row("torn last record", kThree + "10/18/2002 ", "F9", "10/18/2002            ",
+            {" 10/18/02        Friday\t1"}, "?");
         // Every step of the purge fails in test_write_paths; here, what the window says.
-        row("renaming fails", kThree, Step::Rename, 1, true, kThree, kThreeLines,
-            "Nudgewell: The old startup dates could not be deleted.\ninjected failure");
-        row("folder flush fails, the purge stands", kThree, Step::SyncDirectory, 1, true, last,
-            purged,
-            "Nudgewell: The old startup dates were deleted, but the folder could not be written "
+        row("renaming fails", kThree, "fail:Rename,F9", kThree, kThreeLines,
+            "?|Nudgewell: The old startup dates could not be deleted.\ninjected failure");
+        row("folder flush fails, the purge stands", kThree, "fail:SyncDirectory,F9", last, purged,
+            "?|Nudgewell: The old startup dates were deleted, but the folder could not be written "
             "to disk; a power cut now could bring them back.\ninjected failure");
-        // The new log is held open through the descriptor it was written with, else by name.
-        row("taking the new log over fails", kThree, Step::Adopt, 1, true, last, purged, "");
         // A log that can only be read is listed, and F9 asks nothing. (One that cannot be
         // opened at all is among the broken files.)
-        row("log can only be read", kThree, Step::Open, 1, true, kThree, kThreeLines,
+        row("log can only be read", kThree, "fail:Open,F9", kThree, kThreeLines,
             "Nudgewell: %1 can only be read. The Startup List shows its dates, but the old dates "
             "cannot be deleted.\ninjected failure");
+        // The purge keeps the last start the file holds, and the list follows the file.
+        row("another program appends", kThree,
+            "append:10/18/200207:00:00 AM ,F9,append:10/19/200207:00:00 AM ",
+            "10/18/200207:00:00 AM 10/19/200207:00:00 AM ",
+            {" 10/18/02    07:00 am    Friday\t1", " 10/19/02    07:00 am    Saturday\t2"}, "?");
+        // The toolbar's topic, the menu's, the contents, F1 on the list and on a menu item. Keys
+        // compare exactly; About is the main window's one About window.
+        row("help", kThree, "act:toolhelp,act:menuhelp2,act:menuhelp1,F1,menuF1,key:ToolDelete",
+            kThree, kThreeLines, "", {206, 210, 0, 210, 206});
+        row("F2 again brings it back", kThree, "main:F2", kThree, kThreeLines);
+        // Closed, it frees the log, and the main window shows what changed meanwhile.
+        row("closed by F12", kThree, "act:menuhelp3,F12", kThree, {});
+        row("closed by toolclose", kThree, "act:toolclose", kThree, {});
+        row("closed by the close box", kThree, "close", kThree, {});
     }
-
-    void purge() {
+    void scenario() {
         QFETCH(QByteArray, log);
-        QFETCH(Step, failAt);
-        QFETCH(int, call);
-        QFETCH(bool, yes);
+        QFETCH(QString, keys);
         QFETCH(QByteArray, after);
         QFETCH(QStringList, lines);
-        QFETCH(QString, message);
+        QFETCH(QString, said);
+        QFETCH(QList<int>, help);
         Fixture f;
         writeFile(f.path("startup.dat"), log);
         writeFile(f.path("startup.tmp"), "stale");
-        f.files.failAt = failAt;
-        f.files.failOnCall = call;
-        f.messages.answers = {yes};
-        StartupForm* form = f.open();
+        if (keys.startsWith("fail:"))
+            f.files.failAt = keys.startsWith("fail:Rename")          ? Step::Rename
+                             : keys.startsWith("fail:SyncDirectory") ? Step::SyncDirectory
+                                                                     : Step::Open;
+        QPointer<StartupForm> form = f.open();
         QVERIFY(form);
-        const bool opened = !(failAt == Step::Open && call == 1);
-        if (log == kThree)
-            QCOMPARE(Fixture::listed(form), kThreeLines);
+        QCOMPARE(form->pos(), f.window->pos());
+        QCOMPARE(openHandles(f.path("startup.dat")), 1);
+        const bool opened = f.files.failAt != Step::Open;
         for (const char* name : {"menudelete", "tooldelete"})
             QCOMPARE(form->findChild<QAction*>(name)->isEnabled(), opened);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
-        QStringList shown = f.messages.shown;
-        QCOMPARE(shown.removeAll(kQuestion), opened ? 1 : 0);
-        QCOMPARE(shown.join('|'), QString(message).replace("%1", f.path("startup.dat")));
+        f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
+        for (const QString& key : keys.split(',')) {
+            const QString arg = key.section(':', 1);
+            if (key == "no")
+                f.messages.answers = {false};
+            else if (key.startsWith("append:")) {
+                QFile file(f.path("startup.dat"));
+                QVERIFY(file.open(QIODevice::Append) && file.write(arg.toLatin1()) == 22);
+            } else if (key.startsWith("act:"))
+                form->findChild<QAction*>(arg)->trigger();
+            else if (key.startsWith("key:"))
+                form->Toolbar1_ButtonClick(arg);
+            else if (key == "menuF1") {
+                auto* menu = form->findChild<QMenu*>("menuhelp");
+                menu->popup(form->mapToGlobal(QPoint(0, 0)));
+                QVERIFY(QTest::qWaitForWindowExposed(menu));
+                menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
+                QTest::keyClick(menu, Qt::Key_F1);
+            } else if (key == "main:F2") {
+                QVERIFY(f.activate());
+                QTest::keyClick(f.window.get(), Qt::Key_F2);
+                QTRY_COMPARE(QApplication::activeWindow(), form.data());
+                QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
+            } else if (key == "close")
+                form->close();
+            else if (!key.startsWith("fail:")) {
+                QVERIFY(activeSoon(form));
+                QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
+            }
+        }
+        QCOMPARE(f.messages.shown.join('|'),
+                 QString(said).replace("?", kQuestion).replace("%1", f.path("startup.dat")));
+        QCOMPARE(f.help.requests, help);
         QCOMPARE(f.log(), after);
-        QCOMPARE(Fixture::listed(form), lines);
-        QCOMPARE(QFile::exists(f.path("startup.tmp")), !opened || !yes);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+        QCOMPARE(QFile::exists(f.path("startup.tmp")),
+                 !opened || !said.startsWith("?") || keys.startsWith("no"));
+        if (!lines.isEmpty()) { // still open
+            QTRY_COMPARE_WITH_TIMEOUT(Fixture::listed(form), lines, 1000);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+            return;
+        }
+        QTRY_VERIFY(!form);
+        const QWidget* about = f.window->findChild<QWidget*>("AboutForm");
+        QCOMPARE(about && about->isVisible(), keys.contains("menuhelp3"));
+        QVERIFY(f.window->isVisible() && f.activate());
+        QTRY_COMPARE(f.lines("reminderlist").value(0).left(20), QString("10/18/02   Fri\tOnce "));
+        QCOMPARE(openHandles(f.path("startup.dat")), 0);
     }
 
     // Rows are sized by the shape of their line; a line wider than the first (here the newest
-    // start's time cannot be read) must still show whole when the lines are wider than the
-    // window.
-    // Another program appends starts while the list is open: the purge keeps the last one the
-    // file holds, and the list shows what the file holds.
-    void followsAnotherProgram() {
-        Fixture f;
-        writeFile(f.path("startup.dat"), kThree);
-        StartupForm* form = f.open();
-        QVERIFY(form);
-        const auto append = [&](const QByteArray& record) {
-            QFile log(f.path("startup.dat"));
-            QVERIFY(log.open(QIODevice::Append));
-            log.write(record);
-        };
-        append("10/18/200207:00:00 AM ");
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
-        QCOMPARE(f.log(), QByteArray("10/18/200207:00:00 AM "));
-        append("10/19/200207:00:00 AM ");
-        QTRY_COMPARE_WITH_TIMEOUT(Fixture::listed(form),
-                                  QStringList({" 10/18/02    07:00 am    Friday\t1",
-                                               " 10/19/02    07:00 am    Saturday\t2"}),
-                                  1000);
-    }
-
+    // start's time cannot be read) must still show whole in a window narrower than the lines.
     void noLineCutOff() {
         Fixture f;
-        QByteArray log = kThree;
-        for (int i = 0; i < 7; ++i)
-            log += "10/16/200208:00:00 AM ";
-        writeFile(f.path("startup.dat"), log + "10/17/2002garbage     ");
+        writeFile(f.path("startup.dat"), kThree + "10/17/2002garbage     ");
         StartupForm* form = f.open();
         QVERIFY(form);
         form->resize(80, form->height());
         QApplication::processEvents();
         auto* list = form->findChild<QListWidget*>("startuplist");
-        QCOMPARE(list->count(), 11);
         QStyleOptionViewItem option;
         option.initFrom(list);
-        // The list scrolls far enough to show the widest line whole.
         const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
-        for (int row = 1; row < list->count(); ++row) {
-            const QModelIndex index = list->model()->index(row, 0);
-            QVERIFY2(reach >= list->itemDelegate()->sizeHint(option, index).width(),
-                     qPrintable(list->item(row)->text()));
-        }
-    }
-
-    void menusToolbarAndHelp() {
-        Fixture f;
-        StartupForm* form = f.open();
-        QVERIFY(form);
-        QCOMPARE(form->pos(), f.window->pos());
-
-        // The toolbar's topic, the menu's, the contents, F1 on the list and on a menu item.
-        form->findChild<QAction*>("toolhelp")->trigger();
-        form->findChild<QAction*>("menuhelp2")->trigger();
-        form->findChild<QAction*>("menuhelp1")->trigger();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-        auto* help = form->findChild<QMenu*>("menuhelp");
-        help->popup(form->mapToGlobal(QPoint(0, 0)));
-        QVERIFY(QTest::qWaitForWindowExposed(help));
-        help->setActiveAction(form->findChild<QAction*>("menuhelp1"));
-        QTest::keyClick(help, Qt::Key_F1);
-        QCOMPARE(f.help.requests, QList<int>({206, 210, 0, 210, 206}));
-        // Keys compare exactly; About opens the main window's one About window.
-        form->Toolbar1_ButtonClick("ToolDelete");
-        QVERIFY(f.messages.shown.isEmpty());
-        form->findChild<QAction*>("menuhelp3")->trigger();
-        QVERIFY(f.window->findChild<QWidget*>("AboutForm")->isVisible());
-    }
-
-    void onceAndClosing_data() {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("F12") << "F12";
-        QTest::newRow("toolclose") << "toolclose";
-        QTest::newRow("close box") << "close box";
-    }
-
-    void onceAndClosing() {
-        QFETCH(QString, how);
-        Fixture f;
-        QPointer<StartupForm> form = f.open();
-        QVERIFY(form);
-        QCOMPARE(openHandles(f.path("startup.dat")), 1);
-        // F2 again, from the main window, brings the same window back to the front.
-        f.activate();
-        QTRY_COMPARE(QApplication::activeWindow(), f.window.get());
-        QTest::keyClick(f.window.get(), Qt::Key_F2);
-        QTRY_COMPARE(QApplication::activeWindow(), form.data());
-        QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
-
-        // A reminder added on disk meanwhile shows once the main window is active again.
-        f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
-        if (how == "F12")
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
-        else if (how == "toolclose")
-            form->findChild<QAction*>("toolclose")->trigger();
-        else
-            form->close();
-        QTRY_VERIFY(!form);
-        QVERIFY(f.window->isVisible());
-        QVERIFY(f.activate());
-        QTRY_COMPARE(f.lines("reminderlist").value(0).left(20), QString("10/18/02   Fri\tOnce "));
-        QCOMPARE(openHandles(f.path("startup.dat")), 0);
+        QCOMPARE(list->count(), 4);
+        for (int row = 1; row < 4; ++row)
+            QVERIFY(reach >=
+                    list->itemDelegate()->sizeHint(option, list->model()->index(row, 0)).width());
     }
 };
 

@@ -7,6 +7,8 @@
 #include "platform/printer.h"
 #include "platform/system_date.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QList>
 #include <QStringList>
@@ -66,25 +68,26 @@ public:
     }
 };
 
-// A printer that keeps each page's lines as "left,top:text"; `failAt` names a step to fail.
+// Keeps each page's texts and notes whether the busy cursor showed at each line; `failAt` names
+// a step to fail.
 class FakePrinter final : public Printer {
 public:
-    enum class Step { None, Begin, NewPage, End };
+    enum class Step { None, NewPage, End };
     Step failAt = Step::None;
     QList<QStringList> pages;
+    bool busy = true;
     bool aborted = false;
-    double lineHeight = 240;   // 12 points
-    double pageHeight = 15120; // 10.5 inches
 
-    bool begin(QString* error) override {
+    bool begin(QString*) override {
         pages = {QStringList()};
-        aborted = false;
-        return succeeds(Step::Begin, error);
+        return true;
     }
-    double lineHeightTwips() const override { return lineHeight; }
-    double pageHeightTwips() const override { return pageHeight; }
-    void printLine(double left, double top, const QString& text) override {
-        pages.last() << QString("%1,%2:%3").arg(left).arg(top).arg(text);
+    double lineHeightTwips() const override { return 240; }   // 12 points
+    double pageHeightTwips() const override { return 15120; } // 10.5 inches
+    void printLine(double, double, const QString& text) override {
+        const QCursor* cursor = QApplication::overrideCursor();
+        busy = busy && cursor && cursor->shape() == Qt::WaitCursor;
+        pages.last() << text;
     }
     bool newPage(QString* error) override {
         pages << QStringList();
@@ -95,11 +98,9 @@ public:
 
 private:
     bool succeeds(Step step, QString* error) const {
-        if (failAt != step)
-            return true;
-        if (error)
+        if (failAt == step && error)
             *error = QStringLiteral("injected printer failure");
-        return false;
+        return failAt != step;
     }
 };
 
