@@ -108,7 +108,15 @@ private slots:
                                    QDate(2002, 10, 17).addDays(offset).toString("MM/dd/yyyy"));
         f.writeReminders(records);
         f.start();
-        QTimer::singleShot(50, [&] {
+        QTimer::singleShot(0, [&] {
+            // The keys go to the dialog once it has the focus, however slow the machine.
+            // Without it within 5 s nothing is typed, and the checks below fail.
+            if (!QTest::qWaitFor([] {
+                    const QWidget* modal = QApplication::activeModalWidget();
+                    return modal && modal->isActiveWindow() &&
+                           modal->isAncestorOf(QApplication::focusWidget());
+                }))
+                return;
             for (int key : {Qt::Key_Tab, Qt::Key_Home}) // from Check1 to the list's top
                 press(key);
             for (int i = 1; i < 12; ++i)
