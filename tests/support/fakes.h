@@ -36,18 +36,15 @@ public:
     enum class Step {
         None,
         Open,
-        Create,
         Read,
         Write,
         Flush,
         Rename,
         Remove,
         SyncDirectory,
-        OpenReadOnly,
         Adopt,
-        Truncate,
         // Taking over the written file's descriptor, and then opening it by name, both fail.
-        AdoptAndReopen,
+        AdoptAndReopen
     };
 
     Step failAt = Step::None;
@@ -75,8 +72,8 @@ protected:
     qint64 systemWrite(int fd, const char* data, qint64 length, qint64 offset) override;
 
 private:
-    // True when this step is to fail; *error then says why.
-    bool fails(Step kind, const QString& what, QString* error);
+    // True when this step (of a kind a test cannot name: None) is to fail; *error says why.
+    bool fails(Step kind, QString* error);
     int m_calls = 0;
     bool m_failNextOpen = false;
 };
