@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <cerrno>
@@ -218,6 +220,54 @@ private slots:
                          qPrintable(where));
             }
         }
+    }
+
+    // The real file system's steps, seen by strace from outside the process: the injector
+    // replaces the seam's calls whole, so only this shows that a write really reaches the disk
+    // (write, fsync, rename, then fsync of the folder) and in that order.
+    void stepsReachTheDisk() {
+        const QString strace = QStandardPaths::findExecutable("strace");
+        if (strace.isEmpty())
+            QSKIP("strace is missing (scripts/setup.sh installs it)");
+        QTemporaryDir dir;
+        const QString data = dir.filePath("data");
+        QVERIFY(QDir().mkdir(data));
+        putFiles(data, before("delete"));
+        // The leak checker cannot run under ptrace; the suite's own run checks for leaks.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
+        // Each call on a file of the folder, by name (-y names the file of each descriptor):
+        // "write reminder.tmp", "fsync .", ...
+        static const QRegularExpression function(R"(^(?:\d+ +)?(\w+)\()");
+        const QRegularExpression file("[<\"](" + QRegularExpression::escape(data) + "[^>\"]*)");
+        const QHash<QString, QString> same = {{"fdatasync", "fsync"},
+                                              {"pwrite64", "write"},
+                                              {"renameat", "rename"},
+                                              {"renameat2", "rename"}};
+        QStringList steps;
+        for (const char* path : {"delete", "new"}) { // a whole-file replace, an append
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(strace,
+                        {"-f", "-qq", "-y", "-o", dir.filePath("trace"), "-e",
+                         "trace=write,pwrite64,fsync,fdatasync,rename,renameat,renameat2",
+                         QCoreApplication::applicationFilePath(), "--child", path, data, "0"});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, child.readAllStandardError().constData());
+            for (const QString& line :
+                 QString::fromUtf8(readFile(dir.filePath("trace"))).split('\n')) {
+                QStringList words = {function.match(line).captured(1)};
+                words[0] = same.value(words[0], words[0]);
+                for (const QRegularExpressionMatch& m : file.globalMatch(line))
+                    words << (m.captured(1) == data ? QString(".")
+                                                    : QFileInfo(m.captured(1)).fileName());
+                if (words.size() > 1 && !line.contains("= -1"))
+                    steps << words.join(' ');
+            }
+        }
+        QCOMPARE(steps.join(" | "),
+                 QString("write reminder.tmp | fsync reminder.tmp | rename reminder.tmp "
+                         "reminder.dat | fsync . | write reminder.dat | fsync reminder.dat"));
     }
 };
 
