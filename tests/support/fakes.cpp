@@ -38,29 +38,12 @@ bool FailingFileSystem::openReadWrite(QFile& file, QString* error) {
     return !fails(Step::Open, error) && FileSystem::openReadWrite(file, error);
 }
 
-bool FailingFileSystem::openReadOnly(QFile& file, QString* error) {
-    return !fails(Step::None, error) && FileSystem::openReadOnly(file, error);
-}
-
-bool FailingFileSystem::create(QFile& file, QString* error) {
-    return !fails(Step::None, error) && FileSystem::create(file, error);
-}
-
 bool FailingFileSystem::adopt(QFile& opened, QFile& file, QString* error) {
     if (!fails(Step::Adopt, error))
         return FileSystem::adopt(opened, file, error);
     m_failNextOpen = failAt == Step::AdoptAndReopen;
     file.close(); // as the real one leaves it
     return false;
-}
-
-bool FailingFileSystem::truncate(QFile& file, qint64 length, QString* error) {
-    return !fails(Step::None, error) && FileSystem::truncate(file, length, error);
-}
-
-bool FailingFileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data,
-                             QString* error) {
-    return !fails(Step::Read, error) && FileSystem::read(file, offset, length, data, error);
 }
 
 bool FailingFileSystem::write(QFile& file, qint64 offset, const QByteArray& data, QString* error) {
@@ -82,22 +65,6 @@ qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, q
     const qint64 written = fits == 0 ? -1 : FileSystem::systemWrite(fd, data, fits, offset);
     spaceLeft -= qMax<qint64>(0, written - inPlace);
     return written;
-}
-
-bool FailingFileSystem::flush(QFile& file, QString* error) {
-    return !fails(Step::Flush, error) && FileSystem::flush(file, error);
-}
-
-bool FailingFileSystem::rename(const QString& from, const QString& to, QString* error) {
-    return !fails(Step::Rename, error) && FileSystem::rename(from, to, error);
-}
-
-bool FailingFileSystem::remove(const QString& path, QString* error) {
-    return !fails(Step::Remove, error) && FileSystem::remove(path, error);
-}
-
-bool FailingFileSystem::syncDirectory(const QString& directory, QString* error) {
-    return !fails(Step::SyncDirectory, error) && FileSystem::syncDirectory(directory, error);
 }
 
 QByteArray readFile(const QString& path) {
