@@ -81,16 +81,12 @@ bool runPath(const QString& path, const QString& dir, FileSystem& files, QString
     ReminderStore store(dir, files);
     if (!store.Open(error))
         return false;
-    ReminderRecord edited = ReminderRecord::fromBytes(kPlaceholder.constData(), 70);
-    edited.setText(QStringLiteral("Dentist"));
     bool ok = false;
     if (path == QLatin1String("seeding"))
         ok = store.SeedSampleRecord(DateOrder::DayFirst, error);
-    else if (path == QLatin1String("new"))
-        ok = store.WriteRecord(store.count() + 1,
+    else if (path == QLatin1String("new") || path == QLatin1String("save")) // append, in place
+        ok = store.WriteRecord(path == QLatin1String("new") ? store.count() + 1 : 2,
                                ReminderRecord::fromBytes(kPlaceholder.constData(), 70), error);
-    else if (path == QLatin1String("save"))
-        ok = store.WriteRecord(2, edited, error);
     else if (path == QLatin1String("delete"))
         ok = store.RewriteWithout(2, error);
     else if (path == QLatin1String("purge"))

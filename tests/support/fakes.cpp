@@ -68,10 +68,9 @@ qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, q
 }
 
 QByteArray readFile(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return {}; // a pipe would wait for a writer
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe would wait for a writer.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
@@ -94,14 +93,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 QByteArray recordBytes(const QString& text, char flag, char code, const QString& date,
                        const QByteArray& reserved) {
-    QByteArray bytes = toCp1252(text.left(55));
-    bytes.append(55 - bytes.size(), ' ');
-    bytes += reserved.left(3);
-    bytes += flag;
-    bytes += code;
-    QByteArray d = toCp1252(date.left(10));
-    d.append(10 - d.size(), ' ');
-    return bytes + d;
+    // One byte a character.
+    return toCp1252(text.left(55)).leftJustified(55, ' ') + reserved.left(3) + flag + code +
+           toCp1252(date.left(10)).leftJustified(10, ' ');
 }
 
 } // namespace nudgewell::test
