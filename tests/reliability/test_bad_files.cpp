@@ -55,12 +55,9 @@ QString unreadableWritten(const QByteArray& before, const QByteArray& after) {
 
 QByteArray manyRecords(int count) {
     QByteArray bytes;
-    bytes.reserve(qsizetype(count) * 70);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) // the first a one-time reminder that is old
         bytes += recordBytes(QStringLiteral("Reminder %1").arg(i), 'X', "OWMY"[i % 4],
-                             QStringLiteral("%1/%2/2002")
-                                 .arg(i % 12 + 1, 2, 10, QLatin1Char('0'))
-                                 .arg(i % 28 + 1, 2, 10, QLatin1Char('0')));
+                             QDate(2002, 1, 1).addDays(i).toString("MM/dd/yyyy"));
     return bytes;
 }
 
@@ -114,23 +111,21 @@ private slots:
                                                          f.files, f.printer, f.clipboard,
                                                          f.systemDate, f.dir.path()});
         const QByteArray before = f.reminderBytes();
+        const QLatin1String notRegular("not a regular file");
+        QString error;
         if (!f.window->startUp()) {
-            // Only a reminder file that is no file at all keeps the window from starting.
+            // Only a reminder file that is no file at all keeps the window from starting; nor
+            // does the agenda's reader wait on a pipe or read a device forever.
             QCOMPARE(file, QStringLiteral("reminder.dat"));
-            QVERIFY2(f.messages.last().contains(QLatin1String("not a regular file")),
-                     qPrintable(f.messages.last()));
-            // Nor does the agenda's reader wait on a pipe or read a device forever.
-            ReminderFileReader reader;
-            QString error;
-            QVERIFY(!reader.open(path, &error));
-            QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
+            QVERIFY(!ReminderFileReader().open(path, &error));
+            QVERIFY2(f.messages.last().contains(notRegular) && error.contains(notRegular),
+                     qPrintable(f.messages.last() + error));
             return;
         }
+        QByteArray log;
         if (file == QLatin1String("startup.dat") && madeHere) { // nor the notice's reading
-            QByteArray log;
-            QString error;
             QVERIFY(!readStartupLog(f.dir.path(), f.files, &log, &error));
-            QVERIFY2(error.contains(QLatin1String("not a regular file")), qPrintable(error));
+            QVERIFY2(error.contains(notRegular), qPrintable(error));
         }
         const QString unread = settings.readError();
         QVERIFY(unread.isEmpty() || unread.startsWith("Cannot read the settings file"));
