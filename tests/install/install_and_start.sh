@@ -12,6 +12,12 @@ source "$here/../e2e/lib.sh"
 prefix="$work/Nudge well"
 home="$work/user"
 entry_value() { sed -n "s/^$2=//p" "$1"; }
+# The Exec words of a desktop entry, one a line, as a launcher splits them (the prefix needs no
+# string escapes; test_desktop_integration checks those).
+exec_words() {
+    python3 -c 'import shlex, sys
+print("\n".join(w.replace("%%", "%") for w in shlex.split(sys.argv[1])))' "$(entry_value "$1" Exec)"
+}
 
 # --- Everything under DESTDIR and the prefix, nothing elsewhere.
 DESTDIR="$work/stage" cmake --install "$build" --prefix /opt/nudgewell-test >"$work/stage.log" ||
@@ -37,8 +43,7 @@ desktop="$prefix/share/applications/nudgewell.desktop"
 metainfo="$prefix/share/metainfo/com.quorvane.nudgewell.metainfo.xml"
 
 # --- The installed files pass their validators.
-out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
-[ -z "$out" ] || fail "desktop-file-validate has remarks: $out"
+out=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
 out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || fail "appstreamcli: $out"
 for page in nudgewell nudgewell-agenda; do
     out=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page.1" 2>&1)
@@ -74,7 +79,7 @@ status=0
 start() { # entry file, then more environment
     local entry=$1
     shift
-    mapfile -d '' -t words < <(python3 "$here/desktop_exec.py" "$entry")
+    mapfile -t words < <(exec_words "$entry")
     [ "${#words[@]}" -gt 0 ] || fail "no Exec words in $entry"
     (cd "$work/elsewhere" && exec env -i PATH="$prefix/bin:$PATH" HOME="$home" DISPLAY="$display" \
         XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 TZ=UTC QT_QPA_PLATFORM=xcb \
@@ -107,19 +112,7 @@ printf '%s\n' "./.config/Quorvane Software/Nudgewell.conf" "./.local/share/Nudge
 diff -u "$work/expected" "$work/found" || fail "files outside the data folder and the settings"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "files in the folder it was started from"
 [ "$(stat -c %a "$data")" = 700 ] || fail "the data folder is not private: $(stat -c %a "$data")"
-# The first start leaves the sample reminder, its start and the window's size.
-expected_reminder=$(printf 'Christmas Day%42s\0\0\0XY12/25/2001' '' | od -An -tx1)
-[ "$(od -An -tx1 "$data/reminder.dat")" = "$expected_reminder" ] ||
-    fail "reminder.dat is not the sample record"
-[ "$(stat -c %s "$data/startup.dat")" = 22 ] || fail "startup.dat is not one 22-byte record"
-[ "$(head -c 10 "$data/startup.dat")" = "$(TZ=UTC date +%m/%d/%Y)" ] ||
-    fail "startup.dat is not dated today"
-tail -c 12 "$data/startup.dat" | grep -Eq '^[0-9]{2}:[0-9]{2}:[0-9]{2}    $' ||
-    fail "bad start-up time text"
-settings="$home/.config/Quorvane Software/Nudgewell.conf"
-for line in 'Days%20Checked=6' 'Height=5655' 'Width=8900'; do
-    grep -qx "$line" "$settings" || fail "$line was not stored: $(cat "$settings")"
-done
+# What is in those files is the window tests' to check.
 
 # --- The installed program finds its help collection (the prefix's share/nudgewell; there
 # is none beside the installed program).
@@ -135,10 +128,9 @@ stop
 # --- Autostart written, started from, and removed.
 out=$(run "$prefix/bin/nudgewell" --install-autostart) || fail "--install-autostart: $out"
 autostart="$home/.config/autostart/nudgewell.desktop"
-[ -f "$autostart" ] || fail "no $autostart"
-out=$(desktop-file-validate "$autostart" 2>&1) || fail "desktop-file-validate autostart: $out"
-[ -z "$out" ] || fail "desktop-file-validate has remarks on the autostart entry: $out"
-mapfile -d '' -t words < <(python3 "$here/desktop_exec.py" "$autostart")
+out=$(desktop-file-validate "$autostart" 2>&1) && [ -z "$out" ] ||
+    fail "desktop-file-validate autostart: $out"
+mapfile -t words < <(exec_words "$autostart")
 [ "${words[*]}" = "$prefix/bin/nudgewell --user-data" ] ||
     fail "the autostart entry runs '${words[*]}'"
 start "$autostart" XDG_DATA_HOME="$work/data home"

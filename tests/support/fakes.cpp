@@ -16,17 +16,16 @@
 
 namespace nudgewell::test {
 
-bool FailingFileSystem::fails(Step kind, const QString& what, QString* error) {
-    ++steps;
-    if (steps == killAtStep)
+bool FailingFileSystem::fails(Step kind, QString* error) {
+    if (++steps == killAtStep)
         std::raise(SIGKILL);
-    const bool ofKind = kind == failAt || (kind == Step::Adopt && failAt == Step::AdoptAndReopen);
+    const bool ofKind = kind != Step::None &&
+                        (kind == failAt || (kind == Step::Adopt && failAt == Step::AdoptAndReopen));
     if (!(ofKind && ++m_calls == failOnCall) && steps != failAtStep)
         return false;
     if (error)
         *error = failErrno == 0 ? QStringLiteral("injected failure")
-                                : QStringLiteral("Cannot %1: %2")
-                                      .arg(what, QString::fromLocal8Bit(std::strerror(failErrno)));
+                                : QString::fromLocal8Bit(std::strerror(failErrno));
     return true;
 }
 
@@ -36,41 +35,19 @@ bool FailingFileSystem::openReadWrite(QFile& file, QString* error) {
             *error = QStringLiteral("injected failure");
         return false;
     }
-    return !fails(Step::Open, QStringLiteral("open ") + file.fileName(), error) &&
-           FileSystem::openReadWrite(file, error);
-}
-
-bool FailingFileSystem::openReadOnly(QFile& file, QString* error) {
-    return !fails(Step::OpenReadOnly, QStringLiteral("open ") + file.fileName(), error) &&
-           FileSystem::openReadOnly(file, error);
-}
-
-bool FailingFileSystem::create(QFile& file, QString* error) {
-    return !fails(Step::Create, QStringLiteral("create ") + file.fileName(), error) &&
-           FileSystem::create(file, error);
+    return !fails(Step::Open, error) && FileSystem::openReadWrite(file, error);
 }
 
 bool FailingFileSystem::adopt(QFile& opened, QFile& file, QString* error) {
-    if (!fails(Step::Adopt, QStringLiteral("open ") + nameOf(opened), error))
+    if (!fails(Step::Adopt, error))
         return FileSystem::adopt(opened, file, error);
     m_failNextOpen = failAt == Step::AdoptAndReopen;
     file.close(); // as the real one leaves it
     return false;
 }
 
-bool FailingFileSystem::truncate(QFile& file, qint64 length, QString* error) {
-    return !fails(Step::Truncate, QStringLiteral("write ") + nameOf(file), error) &&
-           FileSystem::truncate(file, length, error);
-}
-
-bool FailingFileSystem::read(QFile& file, qint64 offset, qint64 length, QByteArray* data,
-                             QString* error) {
-    return !fails(Step::Read, QStringLiteral("read ") + nameOf(file), error) &&
-           FileSystem::read(file, offset, length, data, error);
-}
-
 bool FailingFileSystem::write(QFile& file, qint64 offset, const QByteArray& data, QString* error) {
-    if (!fails(Step::Write, QStringLiteral("write ") + nameOf(file), error))
+    if (!fails(Step::Write, error))
         return FileSystem::write(file, offset, data, error);
     FileSystem::write(file, offset, data.left(data.size() / 2), nullptr);
     return false;
@@ -81,42 +58,19 @@ qint64 FailingFileSystem::systemWrite(int fd, const char* data, qint64 length, q
         return FileSystem::systemWrite(fd, data, length, offset);
     struct stat status {};
     ::fstat(fd, &status);
+    // What overwrites bytes already there always fits.
     const qint64 inPlace = qBound<qint64>(0, status.st_size - offset, length);
     const qint64 fits = inPlace + qMin(length - inPlace, spaceLeft);
-    if (fits == 0) {
-        errno = ENOSPC;
-        return -1;
-    }
-    const qint64 written = FileSystem::systemWrite(fd, data, fits, offset);
+    errno = ENOSPC;
+    const qint64 written = fits == 0 ? -1 : FileSystem::systemWrite(fd, data, fits, offset);
     spaceLeft -= qMax<qint64>(0, written - inPlace);
     return written;
 }
 
-bool FailingFileSystem::flush(QFile& file, QString* error) {
-    return !fails(Step::Flush, QStringLiteral("write ") + nameOf(file), error) &&
-           FileSystem::flush(file, error);
-}
-
-bool FailingFileSystem::rename(const QString& from, const QString& to, QString* error) {
-    return !fails(Step::Rename, QStringLiteral("rename ") + from, error) &&
-           FileSystem::rename(from, to, error);
-}
-
-bool FailingFileSystem::remove(const QString& path, QString* error) {
-    return !fails(Step::Remove, QStringLiteral("delete ") + path, error) &&
-           FileSystem::remove(path, error);
-}
-
-bool FailingFileSystem::syncDirectory(const QString& directory, QString* error) {
-    return !fails(Step::SyncDirectory, QStringLiteral("write folder ") + directory, error) &&
-           FileSystem::syncDirectory(directory, error);
-}
-
 QByteArray readFile(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return {}; // a pipe would wait for a writer
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe would wait for a writer.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
@@ -139,14 +93,9 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 QByteArray recordBytes(const QString& text, char flag, char code, const QString& date,
                        const QByteArray& reserved) {
-    QByteArray bytes = toCp1252(text.left(55));
-    bytes.append(55 - bytes.size(), ' ');
-    bytes += reserved.left(3);
-    bytes += flag;
-    bytes += code;
-    QByteArray d = toCp1252(date.left(10));
-    d.append(10 - d.size(), ' ');
-    return bytes + d;
+    // One byte a character.
+    return toCp1252(text.left(55)).leftJustified(55, ' ') + reserved.left(3) + flag + code +
+           toCp1252(date.left(10)).leftJustified(10, ' ');
 }
 
 } // namespace nudgewell::test

@@ -36,18 +36,15 @@ public:
     enum class Step {
         None,
         Open,
-        Create,
         Read,
         Write,
         Flush,
         Rename,
         Remove,
         SyncDirectory,
-        OpenReadOnly,
         Adopt,
-        Truncate,
         // Taking over the written file's descriptor, and then opening it by name, both fail.
-        AdoptAndReopen,
+        AdoptAndReopen
     };
 
     Step failAt = Step::None;
@@ -59,24 +56,41 @@ public:
     // Bytes the disk takes beyond the ends of files before it is full; -1: no end.
     qint64 spaceLeft = -1;
 
+    // The kinds a test does not name count as steps too.
+    bool openReadOnly(QFile& f, QString* e) override {
+        return !fails(Step::None, e) && FileSystem::openReadOnly(f, e);
+    }
+    bool create(QFile& f, QString* e) override {
+        return !fails(Step::None, e) && FileSystem::create(f, e);
+    }
+    bool truncate(QFile& f, qint64 length, QString* e) override {
+        return !fails(Step::None, e) && FileSystem::truncate(f, length, e);
+    }
+    bool read(QFile& f, qint64 at, qint64 length, QByteArray* data, QString* e) override {
+        return !fails(Step::Read, e) && FileSystem::read(f, at, length, data, e);
+    }
+    bool flush(QFile& f, QString* e) override {
+        return !fails(Step::Flush, e) && FileSystem::flush(f, e);
+    }
+    bool rename(const QString& from, const QString& to, QString* e) override {
+        return !fails(Step::Rename, e) && FileSystem::rename(from, to, e);
+    }
+    bool remove(const QString& path, QString* e) override {
+        return !fails(Step::Remove, e) && FileSystem::remove(path, e);
+    }
+    bool syncDirectory(const QString& folder, QString* e) override {
+        return !fails(Step::SyncDirectory, e) && FileSystem::syncDirectory(folder, e);
+    }
     bool openReadWrite(QFile& file, QString* error) override;
-    bool openReadOnly(QFile& file, QString* error) override;
-    bool create(QFile& file, QString* error) override;
     bool adopt(QFile& opened, QFile& file, QString* error) override;
-    bool truncate(QFile& file, qint64 length, QString* error) override;
-    bool read(QFile& file, qint64 offset, qint64 length, QByteArray* data, QString* error) override;
     bool write(QFile& file, qint64 offset, const QByteArray& data, QString* error) override;
-    bool flush(QFile& file, QString* error) override;
-    bool rename(const QString& from, const QString& to, QString* error) override;
-    bool remove(const QString& path, QString* error) override;
-    bool syncDirectory(const QString& directory, QString* error) override;
 
 protected:
     qint64 systemWrite(int fd, const char* data, qint64 length, qint64 offset) override;
 
 private:
-    // True when this step is to fail; *error then says why.
-    bool fails(Step kind, const QString& what, QString* error);
+    // True when this step (of a kind a test cannot name: None) is to fail; *error says why.
+    bool fails(Step kind, QString* error);
     int m_calls = 0;
     bool m_failNextOpen = false;
 };
