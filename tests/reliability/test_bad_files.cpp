@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window when its files or the disk let it down. On broken reminder, start-up and
-// settings files (tests/data, made by
-// make_fixtures.py, and a few made here): it opens or says why not, every command runs, no
-// command writes a record that cannot be read back, and a file that cannot be read, or only
+// settings files (tests/data, and a few made here): it opens or says why not, every command runs,
+// no command writes a record that cannot be read back, and a file that cannot be read, or only
 // read, is said so once and never written.
 #include "data/date_patterns.h"
 #include "data/reminder_reader.h"
