@@ -673,71 +673,58 @@ private slots:
 
     // The settings file stays one QSettings reads and writes: each value goes both ways
     // unchanged, and a change to one key leaves every other one as it was.
-    void settingsCompatible_data() {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        const auto row = [](const char* name, const char* key, const QString& value) {
-            QTest::newRow(name) << QString(key) << value;
-        };
-        // Found by the fuzzer: a character beyond the basic plane came back as two "?".
-        row("odd characters", "Days Checked",
-            " dddd, MMMM \"b\\c=d;e – ✓ 年 📅\tb\nc\x01"
-            "2 ");
-        row("at sign", "Copy Date", "@Variant(x)");
-        row("empty", "Minimize", "");
-        row("odd key", "Wid/th %x", "1");
-    }
     void settingsCompatible() {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        // Found by the fuzzer: a character beyond the basic plane came back as two "?".
+        const SettingsStore::Values values = {{"Days Checked",
+                                               " dddd, MMMM \"b\\c=d;e – ✓ 年 📅\tb\nc\x01"
+                                               "2 "},
+                                              {"Copy Date", "@Variant(x)"},
+                                              {"Minimize", ""},
+                                              {"Wid/th %x", "1"}};
         QTemporaryDir dir;
         const QString ours = dir.filePath("ours.conf"), theirs = dir.filePath("theirs.conf");
-        QVERIFY(SettingsStore(ours).save(key, value));
-        QSettings readBack(ours, QSettings::IniFormat);
-        QCOMPARE(readBack.value("Nudgewell/" + key).toString(), value);
+        QVERIFY(SettingsStore(ours).save(values));
         {
             QSettings written(theirs, QSettings::IniFormat);
-            written.setValue("Nudgewell/" + key, value);
+            for (const auto& [key, value] : values)
+                written.setValue("Nudgewell/" + key, value);
             written.setValue("Other/Kept", QStringList{"a", "b"});
         }
         SettingsStore store(theirs);
         QCOMPARE(store.readError(), QString());
-        QCOMPARE(store.get(key), value);
         QVERIFY(store.save(keys::Height, "6000"));
-        QSettings after(theirs, QSettings::IniFormat);
-        QCOMPARE(after.value("Nudgewell/" + key).toString(), value);
+        QSettings readBack(ours, QSettings::IniFormat), after(theirs, QSettings::IniFormat);
+        for (const auto& [key, value] : values) {
+            QCOMPARE(readBack.value("Nudgewell/" + key).toString(), value);
+            QCOMPARE(store.get(key), value);
+            QCOMPARE(after.value("Nudgewell/" + key).toString(), value);
+        }
         QCOMPARE(after.value("Other/Kept").toStringList(), QStringList({"a", "b"}));
         QCOMPARE(after.value("Nudgewell/Height").toString(), "6000");
     }
 
     // A settings file that cannot be read is reported as such, with the reason, and never
     // written.
-    void settingsUnreadable_data() {
-        QTest::addColumn<QString>("kind"); // "text:<content>" or a kind of makeNotRegular
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("line without a value") << "text:[Nudgewell]\ngarbage"
-                                              << "name=value";
-        for (const char* kind : {"folder", "pipe", "device"})
-            QTest::newRow(kind) << kind << "not a regular file";
-    }
     void settingsUnreadable() {
-        QFETCH(QString, kind);
-        QFETCH(QString, reason);
-        QTemporaryDir dir;
-        const QString file = dir.filePath("Nudgewell.conf");
-        if (kind.startsWith("text:"))
-            writeFile(file, kind.mid(5).toUtf8());
-        else
-            makeNotRegular(file, kind);
-        const QByteArray before = readFile(file);
-        SettingsStore store(file);
-        QVERIFY2(store.readError().contains(reason), qPrintable(store.readError()));
-        QVERIFY(store.readError().contains(file));
-        QString error;
-        QVERIFY(!store.save({{keys::Height, "6000"}, {keys::Width, "9000"}}, &error));
-        QVERIFY2(error.contains("Cannot write"), qPrintable(error));
-        QCOMPARE(QFileInfo(file).isFile(), kind.startsWith("text:"));
-        QCOMPARE(readFile(file), before);
+        for (const QString kind : {"[Nudgewell]\ngarbage", "folder", "pipe", "device"}) {
+            QTemporaryDir dir;
+            const QString file = dir.filePath("Nudgewell.conf");
+            const bool text = kind.contains('\n');
+            if (text)
+                writeFile(file, kind.toUtf8());
+            else
+                makeNotRegular(file, kind);
+            const QByteArray before = readFile(file);
+            SettingsStore store(file);
+            const QString reason = text ? "name=value" : "not a regular file";
+            QVERIFY2(store.readError().contains(reason) && store.readError().contains(file),
+                     qPrintable(store.readError()));
+            QString error;
+            QVERIFY(!store.save({{keys::Height, "6000"}, {keys::Width, "9000"}}, &error));
+            QVERIFY2(error.contains("Cannot write"), qPrintable(error));
+            QCOMPARE(QFileInfo(file).isFile(), text);
+            QCOMPARE(readFile(file), before);
+        }
     }
 
     // The file is the user's too: what they add by hand while the program runs is read at
