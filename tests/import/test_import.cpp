@@ -115,7 +115,7 @@ private slots:
     }
 
     // A failed write adds nothing and says why (each write step and a short last record are
-    // the store's, checked in test_write_paths and test_reminder_store).
+    // the store's, checked in test_write_paths and test_core).
     void failedWriteAddsNothing() {
         QTemporaryDir dir;
         FailingFileSystem files;
