@@ -130,10 +130,10 @@ struct WindowFixture {
     // button>"; "focus <widget>"; "pick <box> <index>"; "date <yyyy-MM-dd>"; "row|click|dclick
     // <list> <row from 1>", or click a widget; "fail <file step>"; "answer no"; "store
     // <Key=value>"; "locale <name>"; "start" (again); "modal <action>" (its window closed at
-    // once); "activate"; "close <window>"; "about"; "menu <menu> <item|->" and "title <menu>", F1
-    // pressed there; "file <records>" (the bytes on disk now); "replace <records>" (renamed over
-    // it); "wait <ms>"; "hidetip"; "mark"; "is <probe> <value>". The window starts at the first
-    // step that needs it.
+    // once); "activate"; "close <window>"; "about"; "title <menu>" (highlighted by Alt and the
+    // arrows); "file <records>" (the bytes on disk now); "replace <records>" (renamed over it);
+    // "wait <ms>"; "hidetip"; "mark"; "is <probe> <value>". The window starts at the first step
+    // that needs it.
     void run(const QString& steps);
     // What the window shows now, by a name from the table in it.
     QString probe(const QString& name) const;
@@ -318,25 +318,14 @@ inline void WindowFixture::run(const QString& steps) {
                  action("menuhelpabout")->trigger();
                  about = find<QWidget>("AboutForm");
              }},
-            {"menu",
-             [&] {
-                 auto* menu = window->findChild<QMenu*>(arg1);
-                 menu->popup(window->mapToGlobal(QPoint(0, 0)));
-                 QVERIFY(QTest::qWaitForWindowExposed(menu));
-                 if (arg2 != "-")
-                     menu->setActiveAction(action(arg2));
-                 QTest::keyClick(menu, Qt::Key_F1);
-                 QVERIFY(!menu->isVisible());
-             }},
             {"title",
-             [&] { // highlighted by Alt and the arrows, the menu closed
+             [&] {
                  auto* bar = window->menuBar();
                  const QAction* title = window->findChild<QMenu*>(arg)->menuAction();
                  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
                  for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
                      QTest::keyClick(bar, Qt::Key_Right);
                  QCOMPARE(bar->activeAction(), title);
-                 QTest::keyClick(bar, Qt::Key_F1);
              }},
             {"file", [&] { QCOMPARE(reminderBytes(), records(arg)); }},
             {"replace",

@@ -81,8 +81,7 @@ private slots:
             const QString html = QString::fromUtf8(m_engine->fileData(page));
             for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
                 const QUrl target(m.captured(1));
-                if (target.scheme() == QLatin1String("http") ||
-                    target.scheme() == QLatin1String("https"))
+                if (target.scheme() == "http" || target.scheme() == "https")
                     continue;
                 check(page, page.resolved(target));
                 ++links;
@@ -120,10 +119,8 @@ private slots:
             QTest::newRow(name) << QString(collection) << requests << QString(page)
                                 << QString(message);
         };
-        row("contents", "built", {"contents"}, "index.html");
         row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
         row("the contents after a topic", "built", {"209", "contents"}, "index.html");
-        row("a topic after a topic", "built", {"209", "205"}, "options.html");
         row("back", "built", {"209", "205", "back"}, "calendar.html");
         row("back and forward", "built", {"209", "205", "back", "forward"}, "options.html");
         row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
@@ -144,10 +141,10 @@ private slots:
 
         QTemporaryDir elsewhere;
         QStringList places = {m_copy.path()};
-        if (collection == QLatin1String("missing")) {
+        if (collection == "missing") {
             places = {elsewhere.filePath("Nudgewell.qhc"),
                       elsewhere.filePath("share/Nudgewell.qhc")};
-        } else if (collection == QLatin1String("garbage")) {
+        } else if (collection == "garbage") {
             places = {elsewhere.filePath("Nudgewell.qhc")};
             writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
         }
@@ -155,13 +152,13 @@ private slots:
         QtHelpViewer viewer(messages, places);
         HelpWindow* first = nullptr;
         for (const QString& request : requests) {
-            if (request == QLatin1String("contents")) {
+            if (request == "contents") {
                 viewer.ShowHelpContents();
-            } else if (request == QLatin1String("back")) {
+            } else if (request == "back") {
                 viewer.window()->findChild<QAction*>("helpBack")->trigger();
-            } else if (request == QLatin1String("forward")) {
+            } else if (request == "forward") {
                 viewer.window()->findChild<QAction*>("helpForward")->trigger();
-            } else if (request.startsWith(QLatin1String("index:"))) {
+            } else if (request.startsWith("index:")) {
                 auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
                 QTRY_VERIFY(index->model()->rowCount() > 0);
                 viewer.window()->tabs()->setCurrentIndex(1);
@@ -203,8 +200,7 @@ private slots:
         const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
         QTRY_COMPARE(contents->currentIndex().data().toString(),
                      window->browser()->documentTitle());
-        QCOMPARE(window->tabs()->currentIndex(),
-                 requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
+        QCOMPARE(window->tabs()->currentIndex(), requests.last().startsWith("index:") ? 1 : 0);
     }
 
     // Every window is placed by one rule: on its screen, frame and all, moved the least.
