@@ -227,6 +227,8 @@ private slots:
                     .join(" | ") +
                 "; is current 3",
             "=", "reminderlist");
+        row("14 days checked", "Swim|XW|12/07/2037", "store Days Checked=14; is lines 2", "=",
+            "reminderlist");
         row("upcoming, empty", "", "is label You have no upcoming reminders!", "=", "reminder");
         row("all, empty", "",
             "F3; F9; is title Nudgewell -  0 saved; is label You have no "
