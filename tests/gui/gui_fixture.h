@@ -7,8 +7,14 @@
 #include "main/main_window.h"
 #include "ui/twips.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,7 +23,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace nudgewell::test {
@@ -108,18 +117,28 @@ struct WindowFixture {
         }
         return out.join(' ');
     }
-    QString toolbar() const {
-        QStringList names;
-        for (const QAction* a : find<QWidget>("Toolbar1")->actions())
-            names << a->objectName();
-        return shown(names);
-    }
     QStringList lines(const QString& list) const {
         QStringList out;
         const auto* model = find<QListView>(list)->model();
         for (int row = 0; row < model->rowCount(); ++row)
             out << model->index(row, 0).data().toString();
         return out;
+    }
+
+    // Runs steps separated by "; ", as a user would: a key as QKeySequence spells it ("F5",
+    // "Ctrl+PgUp"), pressed where the focus is; "type|paste|char <text>"; "trigger <action or
+    // button>"; "focus <widget>"; "pick <box> <index>"; "date <yyyy-MM-dd>"; "row|click|dclick
+    // <list> <row from 1>", or click a widget; "fail <file step>"; "answer no"; "store
+    // <Key=value>"; "locale <name>"; "start" (again); "modal <action>" (its window closed at
+    // once); "activate"; "close <window>"; "about"; "title <menu>" (highlighted by Alt and the
+    // arrows); "file <records>" (the bytes on disk now); "replace <records>" (renamed over it);
+    // "wait <ms>"; "hidetip"; "mark"; "is <probe> <value>". The window starts at the first step
+    // that needs it.
+    void run(const QString& steps);
+    // What the window shows now, by a name from the table in it.
+    QString probe(const QString& name) const;
+    QWidget* active() const {
+        return about && about->isVisible() ? about : static_cast<QWidget*>(window.get());
     }
 
     QTemporaryDir dir;
@@ -133,6 +152,208 @@ struct WindowFixture {
     FakeSystemDate systemDate;
     std::unique_ptr<MainWindow> window;
     bool started = false;
+    QWidget* about = nullptr;
+    QString caption; // of the last modal window
+    int resets = 0;  // of the lists' models, since the start or "mark"
 };
+
+// A file's records as "text|XW|12/07/2037" with an optional "|reserved", joined by ", ".
+inline QByteArray records(const QString& spec) {
+    QByteArray out;
+    for (const QString& r : spec.split(", ", Qt::SkipEmptyParts)) {
+        const QStringList p = r.split('|');
+        out += recordBytes(p[0], p[1][0].toLatin1(), p[1][1].toLatin1(), p[2],
+                           p.size() > 3 ? p[3].toLatin1() : QByteArray(3, '\0'));
+    }
+    return out;
+}
+
+inline QString WindowFixture::probe(const QString& name) const {
+    const auto* text = find<QLineEdit>("txtreminder");
+    const QString list = window->view() == View::All ? "reminderlist2" : "reminderlist";
+    const bool editor = find<QWidget>("Frame1")->isVisible();
+    const bool upcoming = find<QWidget>("reminderlist")->isVisible();
+    const bool all = find<QWidget>("reminderlist2")->isVisible();
+    const auto nameOf = [](const QWidget* w) { return w ? w->objectName() : QString("none"); };
+    QStringList topics, windows, labels;
+    for (const char* label : {"LabelNoRemindersAll", "LabelNoRemindersWeek"}) {
+        if (find<QLabel>(label)->isVisible())
+            labels << find<QLabel>(label)->text();
+    }
+    for (int topic : help.requests)
+        topics << QString::number(topic);
+    for (const QWidget* w : QApplication::topLevelWidgets()) { // not menus and tips
+        if (w->isVisible() && w != window.get() && !w->objectName().isEmpty())
+            windows << w->objectName() + '=' + w->windowTitle();
+    }
+    windows.sort();
+    QStringList toolbar, wrong; // the actions that do not show as the state table says
+    for (const QAction* a : find<QWidget>("Toolbar1")->actions())
+        toolbar << a->objectName();
+    const WindowState state{window->isEditing() ? Mode::Editing : Mode::Browsing, window->view(),
+                            !lines(list).isEmpty(), window->session().readOnly()};
+    for (const ActionState& row : actionStates()) {
+        const QAction* a = action(QString(row.objectName));
+        // Qt disables what it hides.
+        if (!a || a->isVisible() != row.visible(state) ||
+            a->isEnabled() != (row.visible(state) && row.enabled(state)))
+            wrong << QString(row.objectName);
+    }
+    const QMap<QString, QString> probes = {
+        // The panel shows exactly while editing, and no list with it.
+        {"editing", window->isEditing() != editor || (editor && (upcoming || all)) ? "differ"
+                    : editor                                                       ? "yes"
+                                                                                   : "no"},
+        {"text", text->text()},
+        {"selected", text->selectedText()},
+        {"choices", find<QComboBox>("typelist")->currentText() + ' ' +
+                        find<QComboBox>("yearlist")->currentText()},
+        {"date", find<QCalendarWidget>("Calendar2")->selectedDate().toString(Qt::ISODate)},
+        {"current", QString::number(window->currentRecord())},
+        {"count", QString::number(window->recordCount())},
+        {"row", QString::number(find<QListView>(list)->currentIndex().row() + 1)},
+        {"lines", QString::number(lines(list).size())},
+        {"line1", lines(list).value(0).trimmed()},
+        {"line2", lines(list).value(1).trimmed()},
+        {"list", lines(list).join(" | ")},
+        {"title", window->windowTitle()},
+        {"label", labels.join(" | ")},
+        {"view", upcoming && all ? "both"
+                 : upcoming      ? "upcoming"
+                 : all           ? "all"
+                                 : "none"},
+        {"focus", nameOf(QApplication::focusWidget())},
+        {"popup", nameOf(QApplication::activePopupWidget())},
+        {"help", topics.join(' ')},
+        {"caption", caption},
+        {"tip", QToolTip::isVisible() ? QToolTip::text() : "-"},
+        {"format", settings.get("Calendar Format")},
+        {"datelabel",
+         find<QLabel>("lblShowDate1")->text() + ' ' + find<QLabel>("lblShowDate2")->text()},
+        {"printed", QString::number(printer.pages.value(0).size())},
+        {"windows", windows.join(", ")},
+        {"resets", QString::number(resets)},
+        {"toolbar", shown(toolbar)},
+        {"states", wrong.isEmpty() ? "ok" : wrong.join(' ')},
+    };
+    return probes.value(name, "no probe " + name);
+}
+
+inline void WindowFixture::run(const QString& steps) {
+    for (const QString& step : steps.split("; ", Qt::SkipEmptyParts)) {
+        const QString word = step.section(' ', 0, 0), arg = step.section(' ', 1);
+        const QString arg1 = step.section(' ', 1, 1), arg2 = step.section(' ', 2);
+        using S = FailingFileSystem::Step;
+        const QMap<QString, S> failures = {{"Open", S::Open},
+                                           {"Write", S::Write},
+                                           {"Rename", S::Rename},
+                                           {"SyncDirectory", S::SyncDirectory}};
+        if (word == "fail") { // the given call of the kind, the first if none
+            files.failAt = failures.value(arg1);
+            files.failOnCall = qMax(1, arg2.toInt());
+            continue;
+        }
+        if (word == "locale" || word == "store") {
+            word == "store" ? store(arg) : clock.setLocale(QLocale(arg));
+            continue;
+        }
+        if (!window || word == "start") {
+            start();
+            if (!started) // the caller looks at what was said
+                return;
+            for (const char* list : {"reminderlist", "reminderlist2"})
+                QObject::connect(find<QListView>(list)->model(), &QAbstractItemModel::modelReset,
+                                 [this] { ++resets; });
+        }
+        QWidget* in = active();
+        auto* list = find<QListView>(arg1);
+        const QModelIndex index = list ? list->model()->index(arg2.toInt() - 1, 0) : QModelIndex();
+        QWidget* at = list ? list->viewport() : find<QWidget>(arg1);
+        const QPoint point = list ? list->visualRect(index).center() : QPoint(5, 5);
+        const QString reminders = path("reminder.dat"), theirs = path("theirs");
+        const QMap<QString, std::function<void()>> commands = {
+            {"start", [] {}},
+            {"is", [&] { QTRY_COMPARE(probe(arg1), arg2); }},
+            {"type", [&] { type(arg); }},
+            {"paste", [&] { find<QLineEdit>("txtreminder")->insert(arg); }},
+            {"char",
+             [&] { // QTest types ASCII only
+                 QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
+                                     arg, {});
+             }},
+            {"trigger",
+             [&] {
+                 if (auto* button = in->findChild<QAbstractButton*>(arg))
+                     button->click();
+                 else
+                     action(arg)->trigger();
+             }},
+            {"focus",
+             [&] {
+                 QWidget* target = arg == in->objectName() ? in : in->findChild<QWidget*>(arg);
+                 QVERIFY2(target && target->isVisible(), qPrintable(arg));
+                 target->setFocus();
+             }},
+            {"pick", [&] { find<QComboBox>(arg1)->setCurrentIndex(arg2.toInt()); }},
+            {"date",
+             [&] {
+                 find<QCalendarWidget>("Calendar2")
+                     ->setSelectedDate(QDate::fromString(arg, Qt::ISODate));
+             }},
+            {"row", [&] { list->setCurrentIndex(index); }},
+            {"click", [&] { QTest::mouseClick(at, Qt::LeftButton, {}, point); }},
+            {"dclick", [&] { QTest::mouseDClick(at, Qt::LeftButton, {}, point); }},
+            {"answer", [&] { messages.answers.push_back(arg == "yes"); }},
+            {"modal",
+             [&] {
+                 closeModalSoon(&caption);
+                 action(arg)->trigger();
+                 QVERIFY(activate());
+             }},
+            {"activate", [&] { QVERIFY(activate()); }},
+            {"close",
+             [&] { (arg == window->objectName() ? window.get() : find<QWidget>(arg))->close(); }},
+            {"about",
+             [&] {
+                 action("menuhelpabout")->trigger();
+                 about = find<QWidget>("AboutForm");
+             }},
+            {"title",
+             [&] {
+                 auto* bar = window->menuBar();
+                 const QAction* title = window->findChild<QMenu*>(arg)->menuAction();
+                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+                 for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
+                     QTest::keyClick(bar, Qt::Key_Right);
+                 QCOMPARE(bar->activeAction(), title);
+             }},
+            {"file", [&] { QCOMPARE(reminderBytes(), records(arg)); }},
+            {"replace",
+             [&] { // as another program saves
+                 writeFile(theirs, records(arg));
+                 QVERIFY(std::rename(qPrintable(theirs), qPrintable(reminders)) == 0);
+             }},
+            {"wait", [&] { QTest::qWait(arg.toInt()); }},
+            {"hidetip", [&] { QToolTip::hideText(); }},
+            {"mark", [&] { resets = 0; }},
+        };
+        if (commands.contains(word)) {
+            commands[word]();
+        } else { // a key, where the focus is
+            const QKeyCombination key = QKeySequence::fromString(step)[0];
+            QVERIFY2(key.toCombined() && !step.contains(' '), qPrintable(step));
+            if (QApplication::activeWindow() != in && !QApplication::activePopupWidget()) {
+                in->activateWindow();
+                QTRY_COMPARE(QApplication::activeWindow(), in);
+            }
+            QWidget* target = QApplication::activePopupWidget();
+            if (!target)
+                target = QApplication::focusWidget() ? QApplication::focusWidget() : in;
+            QTest::keyClick(target, key.key(), key.keyboardModifiers());
+        }
+        if (QTest::currentTestFailed())
+            return qWarning("at step \"%s\"", qPrintable(step));
+    }
+}
 
 } // namespace nudgewell::test

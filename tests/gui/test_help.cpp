@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The compiled help collection read back, the help window, and what each help command and F1
-// in the main and About windows ask for.
-#include "gui_fixture.h"
+// The compiled help collection read back, the help window and the rule that places windows.
+#include "fake_services.h"
+#include "fakes.h"
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
 #include "ui/placement.h"
 
+#include <QAction>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexModel>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBrowser>
 
 using namespace nudgewell;
@@ -81,8 +81,7 @@ private slots:
             const QString html = QString::fromUtf8(m_engine->fileData(page));
             for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
                 const QUrl target(m.captured(1));
-                if (target.scheme() == QLatin1String("http") ||
-                    target.scheme() == QLatin1String("https"))
+                if (target.scheme() == "http" || target.scheme() == "https")
                     continue;
                 check(page, page.resolved(target));
                 ++links;
@@ -120,10 +119,8 @@ private slots:
             QTest::newRow(name) << QString(collection) << requests << QString(page)
                                 << QString(message);
         };
-        row("contents", "built", {"contents"}, "index.html");
         row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
         row("the contents after a topic", "built", {"209", "contents"}, "index.html");
-        row("a topic after a topic", "built", {"209", "205"}, "options.html");
         row("back", "built", {"209", "205", "back"}, "calendar.html");
         row("back and forward", "built", {"209", "205", "back", "forward"}, "options.html");
         row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
@@ -144,10 +141,10 @@ private slots:
 
         QTemporaryDir elsewhere;
         QStringList places = {m_copy.path()};
-        if (collection == QLatin1String("missing")) {
+        if (collection == "missing") {
             places = {elsewhere.filePath("Nudgewell.qhc"),
                       elsewhere.filePath("share/Nudgewell.qhc")};
-        } else if (collection == QLatin1String("garbage")) {
+        } else if (collection == "garbage") {
             places = {elsewhere.filePath("Nudgewell.qhc")};
             writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
         }
@@ -155,13 +152,13 @@ private slots:
         QtHelpViewer viewer(messages, places);
         HelpWindow* first = nullptr;
         for (const QString& request : requests) {
-            if (request == QLatin1String("contents")) {
+            if (request == "contents") {
                 viewer.ShowHelpContents();
-            } else if (request == QLatin1String("back")) {
+            } else if (request == "back") {
                 viewer.window()->findChild<QAction*>("helpBack")->trigger();
-            } else if (request == QLatin1String("forward")) {
+            } else if (request == "forward") {
                 viewer.window()->findChild<QAction*>("helpForward")->trigger();
-            } else if (request.startsWith(QLatin1String("index:"))) {
+            } else if (request.startsWith("index:")) {
                 auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
                 QTRY_VERIFY(index->model()->rowCount() > 0);
                 viewer.window()->tabs()->setCurrentIndex(1);
@@ -203,8 +200,7 @@ private slots:
         const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
         QTRY_COMPARE(contents->currentIndex().data().toString(),
                      window->browser()->documentTitle());
-        QCOMPARE(window->tabs()->currentIndex(),
-                 requests.last().startsWith(QLatin1String("index:")) ? 1 : 0);
+        QCOMPARE(window->tabs()->currentIndex(), requests.last().startsWith("index:") ? 1 : 0);
     }
 
     // Every window is placed by one rule: on its screen, frame and all, moved the least.
@@ -230,95 +226,6 @@ private slots:
         const QMargins frame(4, 24, 4, 4);
         QCOMPARE(fitOnScreen(wanted, frame, area), placed);
         QVERIFY(area.contains(placed.marginsAdded(frame)));
-    }
-
-    void helpCommandsAndF1_data() {
-        // Steps, separated by "; ": "trigger <action>", "focus <widget>", "F1",
-        // "menu <menu> <item>" (F1 on the highlighted item; "-" for none), "title <menu>" (F1
-        // on its title, highlighted by Alt and the arrows, the menu closed), "about", "Esc".
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QList<int>>("requests"); // 0 for the contents
-        using L = QList<int>;
-        QTest::newRow("Help Topics") << "trigger helponreminders" << L{0};
-        QTest::newRow("Using Nudgewell") << "trigger helpusingreminders" << L{201};
-        QTest::newRow("toolbar help") << "trigger toolhelp" << L{201};
-        QTest::newRow("Help Topics, then Using Nudgewell")
-            << "trigger helponreminders; trigger helpusingreminders" << L{0, 201};
-        QTest::newRow("F1 upcoming list") << "focus reminderlist; F1" << L{200};
-        QTest::newRow("F1 all list") << "trigger toolshowall; focus reminderlist2; F1" << L{200};
-        QTest::newRow("F1 window") << "focus reminder; F1" << L{200};
-        QTest::newRow("F1 reminder text") << "trigger tooladd; focus txtreminder; F1" << L{202};
-        QTest::newRow("F1 frequency") << "trigger tooladd; focus typelist; F1" << L{202};
-        QTest::newRow("F1 show years") << "trigger tooladd; focus yearlist; F1" << L{202};
-        QTest::newRow("F1 editor calendar") << "trigger tooladd; focus Calendar2; F1" << L{200};
-        QTest::newRow("F1 File menu") << "menu menufile -" << L{200};
-        QTest::newRow("F1 Reminder title") << "title menureminder1" << L{202};
-        QTest::newRow("F1 Calendar item") << "menu menufile menuCalendar" << L{200};
-        QTest::newRow("F1 Startup List item") << "menu menufile menustartup" << L{206};
-        QTest::newRow("F1 Options item") << "menu menufile menuoptions" << L{205};
-        QTest::newRow("F1 Delete Old item") << "menu menureminder1 menudeleteold" << L{202};
-        QTest::newRow("F1 Save item") << "trigger tooladd; menu menureminder2 menusave" << L{202};
-        QTest::newRow("F1 About item") << "menu menuhelp menuhelpabout" << L{201};
-        QTest::newRow("About Help button") << "about; trigger butAboutHelpR" << L{200};
-        QTest::newRow("F1 About window") << "about; F1" << L{200};
-        QTest::newRow("F1 About Help button") << "about; focus butAboutHelpR; F1" << L{200};
-        QTest::newRow("Esc closes About") << "about; Esc" << L{};
-    }
-
-    void helpCommandsAndF1() {
-        QFETCH(QString, steps);
-        QFETCH(QList<int>, requests);
-        WindowFixture f;
-        f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2026")});
-        QVERIFY(f.start().isVisible());
-        QWidget* about = nullptr;
-        for (const QString& step : steps.split("; ")) {
-            const QStringList words = step.split(' ');
-            QWidget* active = about ? about : static_cast<QWidget*>(f.window.get());
-            if (words[0] == "trigger") {
-                if (auto* button = active->findChild<QPushButton*>(words[1]))
-                    button->click();
-                else
-                    f.action(words[1])->trigger();
-            } else if (words[0] == "focus") {
-                QWidget* target = words[1] == active->objectName()
-                                      ? active
-                                      : active->findChild<QWidget*>(words[1]);
-                QVERIFY2(target && target->isVisible(), qPrintable(words[1]));
-                target->setFocus();
-            } else if (words[0] == "F1" || words[0] == "Esc") {
-                active->activateWindow();
-                QTRY_COMPARE(QApplication::activeWindow(), active);
-                QWidget* focus = QApplication::focusWidget();
-                QTest::keyClick(focus ? focus : active,
-                                words[0] == "F1" ? Qt::Key_F1 : Qt::Key_Escape);
-            } else if (words[0] == "menu") {
-                auto* menu = f.window->findChild<QMenu*>(words[1]);
-                menu->popup(f.window->mapToGlobal(QPoint(0, 0)));
-                QVERIFY(QTest::qWaitForWindowExposed(menu));
-                if (words[2] != "-")
-                    menu->setActiveAction(f.action(words[2]));
-                QTest::keyClick(menu, Qt::Key_F1);
-                QVERIFY(!menu->isVisible());
-            } else if (words[0] == "title") {
-                auto* bar = f.window->menuBar();
-                const QAction* title = f.window->findChild<QMenu*>(words[1])->menuAction();
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
-                for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
-                    QTest::keyClick(bar, Qt::Key_Right);
-                QCOMPARE(bar->activeAction(), title);
-                QCOMPARE(QApplication::focusWidget(), bar);
-                QTest::keyClick(bar, Qt::Key_F1);
-                QVERIFY(!bar->hasFocus());
-            } else if (words[0] == "about") {
-                f.action("menuhelpabout")->trigger();
-                about = f.find<QWidget>("AboutForm");
-                QVERIFY(about->isVisible());
-            }
-        }
-        QCOMPARE(f.help.requests, requests);
-        if (about)
-            QCOMPARE(about->isVisible(), !steps.endsWith("Esc"));
     }
 };
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: start-up, size and exit, its lists, menus, toolbar and other windows.
+// The main window as a user meets it: start-up, size and exit, the lists, every command of
+// every window, and the flows of New, Edit, Save, Cancel, Delete and the purge by key.
 #include "gui_fixture.h"
+#include "main/views.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
@@ -18,230 +18,323 @@ QString line(const QString& head, const QString& text, const QString& tail = "")
     return head + text.leftJustified(55) + tail;
 }
 
+const QString kChristmas = "Christmas Day|XY|12/25/2001";
+const QString kThree = "Bins out|XW|12/07/2037, Anna's lesson|XW|12/08/2037, Choir|XW|12/09/2037";
+
 } // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartExitAndNextStart_data() {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<bool>("dayFirst");
-        QTest::addColumn<QString>("exit");
-        QTest::newRow("month-first, F12") << "" << false << "F12";
-        QTest::newRow("DD/MM is not day-first, toolbar") << "DD/MM" << false << "toolclose";
-        QTest::newRow("day-first, close box") << "dd/mm" << true << "close box";
+    // Each row: the file before, the steps, then the file after ("=": unchanged), where the
+    // focus is and the messages shown. Sunday 6 December 2037, month-first unless stored.
+    void scenarios_data() {
+        QTest::addColumn<QString>("before"); // "": none, start-up writes Christmas
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QStringList>("messages");
+        const auto row = [](const char* name, const QString& before, const QString& steps,
+                            const QString& after, const char* focus,
+                            const QStringList& messages = {}) {
+            QTest::newRow(name) << before << steps << after << QString(focus) << messages;
+        };
+        const QString five = "One|XY|03/01/2001, Two|XY|03/01/2001, Three|XY|03/01/2001, "
+                             "Four|XY|03/01/2001, Five|XY|03/01/2001";
+        row("New and Save, day-first", "",
+            "locale en_GB; F5; is editing yes; is selected ; file Christmas "
+            "Day|XY|25/12/2001, |XO|12/06/2037; type " +
+                QString(60, 'x') + "; is text " + QString(55, 'x') +
+                "; focus Calendar2; focus txtreminder; is selected " + QString(45, 'x') +
+                "; End; Shift+Home; type Dentist at nine; pick typelist 3; pick yearlist 1; "
+                "date 2037-12-09; F6; is editing no; is count 2; is line1 " +
+                line("09/12/37   Wed\tYearly \t", "Dentist at nine", " ... 0 years") +
+                "; type zz; is text Dentist at nine",
+            "Christmas Day|XY|25/12/2001, Dentist at nine|AY|09/12/2037", "reminderlist");
+        row("New and Cancel, empty file", "",
+            "F3; F9; F5; file |XO|12/06/2037; type never mind; F8; is count 0; is current 1; "
+            "F7; is editing no",
+            "", "reminder", {"Delete a Reminder: Do you want to delete the highlighted reminder?"});
+        row("New and Cancel: the rename fails, Cancel again", five,
+            "F5; type never mind; fail Rename; F8; is editing yes; is count 6; F8; is count 5; "
+            "is current 6; F7; is editing no",
+            "=", "reminder", {"Nudgewell: The new reminder was not removed.\ninjected failure"});
+        row("New and Cancel: the folder is not synced", five,
+            "F5; fail SyncDirectory; F8; is count 5", "=", "reminder",
+            {"Nudgewell: The new reminder was removed, but the folder could not be written to "
+             "disk; a power cut now could bring it back.\ninjected failure"});
+        // Cancel leaves the file, Save keeps the reserved bytes, a failed Save keeps the text.
+        const QString piano = "Piano lesson|AW|12/01/2037|abc";
+        row("Edit, Cancel, a failed Save, Save", piano,
+            "F3; F7; is text Piano lesson; is choices Weekly Yes; is date 2037-12-01; type "
+            "Guitar; F8; file " +
+                piano +
+                "; is text Piano lesson; is view all; F7; type Changed; "
+                "fail Write; F6; is editing yes; is text Changed; file " +
+                piano + "; F8; F7; F6",
+            "=", "reminderlist2", {"Nudgewell: The reminder was not saved.\ninjected failure"});
+        // A date the calendar cannot show opens on today; an unknown letter leaves the frequency.
+        row("Edit an unreadable date", "Odd|XQ|99/99/0001",
+            "F3; pick typelist 2; F7; is choices Monthly No; is date 2037-12-06; F6",
+            "Odd|XM|12/06/2037", "reminderlist2");
+        row("Edit a date before 1753", "Old|XW|01/01/1700",
+            "F3; F7; is choices Weekly No; is date 2037-12-06; F6", "Old|XW|12/06/2037",
+            "reminderlist2");
+        row("Save after the order changed", "Xmas|XY|12/25/2037",
+            "F3; F7; is choices Yearly No; F8; store Calendar Format=dd/mm; modal tooloptions; "
+            "F7; is date 2037-12-25; F6",
+            "Xmas|XY|25/12/2037", "reminderlist2");
+        // B shares its text with A: the line's own record is taken, whatever the weekday names.
+        const QString abc = "Same|XW|12/01/2037, Same|AW|12/02/2037, C|XW|12/03/2037";
+        const QString del = "Delete a Reminder: Do you want to delete the highlighted reminder?";
+        for (const char* locale : {"en_US", "fr_FR"})
+            row(locale, abc,
+                QString("locale ") + locale +
+                    "; click reminderlist 2; dclick reminderlist 2; is editing yes; is choices "
+                    "Weekly Yes; F8; row reminderlist 2; is current 2; answer no; F9; file " +
+                    abc +
+                    "; F9; file Same|XW|12/01/2037, C|XW|12/03/2037; F3; row reminderlist2 2; F9; "
+                    "is current 1; F9; is count 0; is view none; is editing no",
+                "", "reminder", {del, del, del, del});
+        const QString purge = "Delete a Reminder: Do you want to delete old one-time reminders?";
+        row("purge: past one-time ones; an unreadable date stays",
+            "Yesterday|XO|12/05/2037, Today|XO|12/06/2037, Long ago|XO|12/06/2016, "
+            "Yearly|XY|12/05/2016|zzz, Garbled|XO|not a date",
+            "answer no; Ctrl+D; is count 5; Ctrl+D; is count 3",
+            "Today|XO|12/06/2037, Yearly|XY|12/05/2016, Garbled|XO|not a date", "reminderlist",
+            {purge, purge});
+        const QString weekly = "Weekly one|XW|12/07/2037, Weekly two|XW|12/08/2037";
+        for (const char* key : {"F6", "F8"})
+            row(key, weekly,
+                QString("F5; type Brand new; modal tooloptions; is caption Options; "
+                        "is editing yes; ") +
+                    key,
+                weekly + (key == QString("F6") ? ", Brand new|XO|12/06/2037" : ""), "reminderlist");
+        // Another program renames a new version over the file: shown with the highlight kept;
+        // while the editor is open nothing moves, and Save keeps both.
+        const QString mine = "A|XO|12/07/2037, B|XO|12/08/2037, C|XO|12/09/2037";
+        const QString theirs = "Z|XO|12/06/2037, " + mine + ", D|XO|12/10/2037";
+        row("another program's change", mine,
+            "F3; row reminderlist2 2; replace " + theirs +
+                "; is lines 5; is row 3; is current 3; is focus reminderlist2; F7; type B edited; "
+                "replace " +
+                theirs +
+                ", E|XO|12/11/2037; wait 300; is editing yes; is text B "
+                "edited; F6; is lines 6; mark; wait 500; is resets 0",
+            "Z|XO|12/06/2037, A|XO|12/07/2037, B edited|XO|12/08/2037, C|XO|12/09/2037, "
+            "D|XO|12/10/2037, E|XO|12/11/2037",
+            "reminderlist2");
+        // Keys belong to the list on show; the hidden list never moves the current record.
+        for (const auto& [name, all, upcoming] :
+             {std::tuple{"F3 and F4", "F3", "F4"},
+              {"toolbar", "trigger toolshowall", "trigger toolshowweek"},
+              {"menu", "trigger menushowall", "trigger menushowweek"}})
+            row(name, kThree,
+                QString("is focus reminderlist; ") + all +
+                    "; is focus reminderlist2; Down; is row 2; is current 2; is line2 12/08/37   "
+                    "Tue\tWeekly \tAnna's lesson; row reminderlist 3; is current 2; F9; "
+                    "is focus reminderlist2; " +
+                    upcoming + "; is focus reminderlist; Down; is current 2; F7; is text Choir; F8",
+                "Bins out|XW|12/07/2037, Choir|XW|12/09/2037", "reminderlist", {del});
+        // A first start stores the region's order; a stored one is never changed.
+        for (const auto& [locale, format, date] :
+             {std::tuple{"de_DE", "dd/mm", "25/12/2001, Dentist|XO|07/12/2037"},
+              {"en_GB", "dd/mm", "25/12/2001, Dentist|XO|07/12/2037"},
+              {"en_US", "mm/dd", "12/25/2001, Dentist|XO|12/07/2037"}})
+            row(locale, "",
+                QString("locale ") + locale + "; is format " + format +
+                    "; F5; type Dentist; focus qt_calendar_calendarview; Right; is date "
+                    "2037-12-07; F6; is lines 1; store Calendar Format=DD/MM; start; is format "
+                    "DD/MM",
+                QString("Christmas Day|XY|") + date, "reminderlist");
+        row("the calendar takes no typed date but moves by year", "Bins out|XW|12/07/2037",
+            "F7; focus qt_calendar_calendarview; type 03/14/1955; Return; is date 2037-12-07; "
+            "Ctrl+PgUp; Ctrl+PgUp; Ctrl+PgUp; Ctrl+PgDown; PgUp; is date 2035-11-07; F6",
+            "Bins out|XW|11/07/2035", "reminderlist");
+        const QString tip = "is tip Characters that cannot be stored were left out.";
+        row("the text box keeps what can be stored", "Swim|XW|12/07/2037",
+            "F7; Tab; click txtreminder; is selected Swim; paste Tea\tat\nfive\r\n€ őkay 😀!; "
+            "is text Tea at five  € kay !; " +
+                tip +
+                "; hidetip; char ő; is text Tea at five  € "
+                "kay !; " +
+                tip + "; hidetip; char é; wait 100; is tip -; F6",
+            "Tea at five  € kay !é|XW|12/07/2037", "reminderlist");
+        row("Alt+R opens its menu at every press", "",
+            QString("Alt+R; is popup menureminder1; Esc; Esc; is popup none; ").repeated(3), "=",
+            "reminder");
+        row("the toolbar's commands", "Swim|XW|12/07/2037",
+            "trigger tooladd; is text ; trigger toolcancel; is count 1; trigger tooledit; is "
+            "text Swim; trigger toolsave; is editing no; trigger toolprint; is printed 3; trigger "
+            "toolshowall; is view all; trigger toolshowweek; is view upcoming; trigger tooldelete; "
+            "is count 0",
+            "", "reminder", {del});
+        // A new date order is picked up on activation, also on return from another window.
+        for (const auto& [name, via] :
+             {std::pair{"About, all view", "F3; trigger menuhelpabout; activate"},
+              {"Options", "modal menuoptions"},
+              {"Calendar, closed", "trigger menuCalendar; close calendar; activate"}})
+            row(name, "Dentist|XO|12/08/2037",
+                QString("store Calendar Format=dd/mm; ") + via +
+                    "; is datelabel Sunday 06/12/37; is line1 08/12/37   Tue\tOnce   \tDentist",
+                "=", name[0] == 'A' ? "reminderlist2" : "reminderlist");
+        // Secondary windows open once; OK hides About where it was left; Exit closes them all.
+        row("other windows", "",
+            "about; trigger butAboutOKR; is windows ; trigger menuhelpabout; trigger toolcalendar; "
+            "trigger menuCalendar; trigger toolstartup; is windows AboutForm=About Nudgewell, "
+            "calendar=Calendar, startup=Startup List; trigger menuclose; is windows ",
+            "=", "none");
+        // The help each command and F1 ask for (0: the contents).
+        for (const auto& [name, steps, topics] :
+             {std::tuple{"help commands",
+                         "trigger helponreminders; trigger helpusingreminders; "
+                         "trigger toolhelp; focus reminderlist; F1; focus "
+                         "reminder; F1; F3; focus reminderlist2; F1",
+                         "0 201 201 200 200 200"},
+              {"F1 in the editor",
+               "F7; focus txtreminder; F1; focus typelist; F1; focus "
+               "yearlist; F1; focus Calendar2; F1; title menureminder2; Down; F1",
+               "202 202 202 200 202"},
+              {"F1 in the menus",
+               "title menureminder1; F1; Alt+F; F1; Alt+F; Down; F1; Alt+F; Down; Down; Down; F1; "
+               "Alt+R; Down; F1; Alt+H; Down; Down; F1",
+               "202 200 206 205 202 201"},
+              {"About",
+               "about; trigger butAboutHelpR; F1; focus butAboutHelpR; F1; Esc; is "
+               "windows ",
+               "200 200 200"}})
+            row(name, "Swim|XW|12/07/2026", QString(steps) + "; is help " + topics, "=", "");
+        // The lines of each view, in order, and its caption; an empty one says so.
+        const QString broken = ", Broken|AW|31/31/2001"; // listed as stored but never occurs
+        row("all, sorted by the whole line",
+            "zebra crossing|XW|12/25/2001, Anniversary|AY|01/03/1990, odd code|XQ|02/14/2003" +
+                broken,
+            "F3; is title Nudgewell -  4 saved; is list " +
+                QStringList{line("01/03/90   Wed\tYearly \t", "Anniversary", " ... 47 years"),
+                            line("02/14/03   Fri\tQ\t", "odd code"),
+                            line("12/25/01   Tue\tWeekly \t", "zebra crossing"),
+                            line("31/31/2001      \tWeekly \t", "Broken")}
+                    .join(" | ") +
+                "; is current 2; is text Anniversary",
+            "=", "reminderlist2");
+        row("upcoming, by day then file order",
+            "Bins out|XW|11/30/2037, Pay rent|XM|01/07/2020, Today only|XO|12/06/2037" + broken,
+            "is title Nudgewell; is list " +
+                QStringList{line("12/06/37   Sun\tOnce   \t", "Today only"),
+                            line("12/07/37   Mon\tWeekly \t", "Bins out"),
+                            line("12/07/37   Mon\tMonthly\t", "Pay rent")}
+                    .join(" | ") +
+                "; is current 3",
+            "=", "reminderlist");
+        row("14 days checked", "Swim|XW|12/07/2037", "store Days Checked=14; is lines 2", "=",
+            "reminderlist");
+        row("upcoming, empty", "", "is label You have no upcoming reminders!", "=", "reminder");
+        row("all, empty", "",
+            "F3; F9; is title Nudgewell -  0 saved; is label You have no "
+            "reminders saved!",
+            "", "reminder", {del});
+        // Menus and toolbar show and allow what the state table says, in every state; the
+        // toolbar as it shows, a disabled button with "-".
+        const QString tail = " toolsep7 %1 toolstartup toolcalendar toolsep12 tooloptions "
+                             "toolsep14 toolhelp toolsep16 toolclose";
+        row("state: upcoming, no lines", "",
+            "is states ok; is toolbar tooladd tooledit- tooldelete- toolprint-" +
+                tail.arg("toolshowall"),
+            "=", "reminder");
+        row("state: all", "",
+            "F3; is states ok; is toolbar tooladd tooledit tooldelete toolprint" +
+                tail.arg("toolshowweek"),
+            "=", "reminderlist2");
+        row("state: editing", "",
+            "F3; F7; is states ok; is toolbar toolsave toolcancel toolprint- toolsep7 "
+            "toolshowweek- tooloptions toolhelp toolclose",
+            "=", "txtreminder");
+        // reminder.dat opens for reading only (startup.dat opens first): nothing writes it.
+        row("state: read-only, all", kChristmas,
+            "fail Open 2; F3; is states ok; is toolbar tooladd- tooledit- tooldelete- toolprint" +
+                tail.arg("toolshowweek"),
+            "=", "reminderlist2",
+            {"Nudgewell: <dir>/reminder.dat can only be read. Nudgewell shows its reminders, "
+             "but changes cannot be saved.\ninjected failure"});
+        row("reminder.dat will not open", "", "fail Open 2; start", "", "",
+            {"Nudgewell: Nudgewell cannot open its reminder file and will now close.\n"
+             "injected failure"});
+        row("startup.dat cannot be written", "", "fail Write; start", "=", "",
+            {"Nudgewell: This start could not be added to the start-up list.\ninjected failure"});
     }
 
+    void scenarios() {
+        QFETCH(QString, before);
+        QFETCH(QString, steps);
+        QFETCH(QString, after);
+        QFETCH(QString, focus);
+        WindowFixture f;
+        if (!before.isEmpty())
+            f.writeReminders({records(before)});
+        f.run(steps);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(f.reminderBytes(), records(after != "="       ? after
+                                            : before.isEmpty() ? kChristmas
+                                                               : before));
+        if (f.started && !focus.isEmpty())
+            QCOMPARE(f.probe("focus"), focus);
+        QTEST(f.messages.shown.replaceInStrings(f.dir.path(), "<dir>"), "messages");
+    }
+
+    void firstStartExitAndNextStart_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("exit");
+        for (const auto& [name, format, exit] :
+             {std::tuple{"month-first, F12", "", "F12"},
+              {"DD/MM is not day-first, toolbar", "DD/MM", "trigger toolclose"},
+              {"day-first, close box", "dd/mm", "close reminder"}})
+            QTest::newRow(name) << QString(format) << QString(exit);
+    }
     void firstStartExitAndNextStart() {
         QFETCH(QString, format);
-        QFETCH(bool, dayFirst);
         QFETCH(QString, exit);
+        const bool dayFirst = format == "dd/mm";
         const QString today = dayFirst ? "06/12/2037" : "12/06/2037";
         WindowFixture f;
-        if (!format.isEmpty())
-            f.settings.save("Calendar Format", format);
+        f.store("Calendar Format=" + format);
         MainWindow& w = f.start();
         QCOMPARE(readFile(f.path("startup.dat")), today.toLatin1() + "10:30:15 AM ");
         const QByteArray christmas =
             recordBytes("Christmas Day", 'X', 'Y', dayFirst ? "25/12/2001" : "12/25/2001");
         QCOMPARE(f.reminderBytes(), christmas);
         QCOMPARE(f.settings.get("Days Checked"), QString("6"));
-        QCOMPARE(w.currentRecord(), 1);
-        QCOMPARE(f.find<QLabel>("lblShowDate1")->text(), QString("Sunday"));
-        QCOMPARE(f.find<QLabel>("lblShowDate2")->text(), today.left(6) + "37");
+        QCOMPARE(f.probe("datelabel"), "Sunday " + today.left(6) + "37");
         QVERIFY(f.messages.shown.empty());
         // 5655 x 8900 twips, centred on the screen.
-        QCOMPARE(f.twips(), QSizeF(8900, 5655));
         QCOMPARE(w.size(), f.pixels(8900, 5655));
         const QRect screen = w.screen()->geometry();
         QVERIFY(qAbs(w.x() - (screen.width() - w.width()) / 2) <= 1);
         QVERIFY(qAbs(w.y() - (screen.height() - w.height()) / 2) <= 1);
-
         w.resize(f.pixels(9600, 6000));
         QTRY_COMPARE(f.twips(), QSizeF(9600, 6000));
-        if (exit == "F12")
-            f.press(Qt::Key_F12);
-        else if (exit == "toolclose")
-            f.action("toolclose")->trigger();
-        else
-            w.close();
+        f.run(exit);
         QVERIFY(!w.isVisible());
         QCOMPARE(f.settings.get("Height") + " " + f.settings.get("Width"), QString("6000 9600"));
-
         // The next start applies the size, appends its start and leaves the reminders alone.
         f.clock.set(QDateTime(QDate(2037, 12, 7), QTime(21, 5, 0)));
-        MainWindow& again = f.start();
-        QCOMPARE(f.twips(), QSizeF(9600, 6000));
-        QCOMPARE(again.size(), f.pixels(9600, 6000));
+        QCOMPARE(f.start().size(), f.pixels(9600, 6000));
         const QString next = dayFirst ? "07/12/2037" : "12/07/2037";
         QCOMPARE(readFile(f.path("startup.dat")),
                  (today + "10:30:15 AM " + next + "9:05:00 PM  ").toLatin1());
         QCOMPARE(f.reminderBytes(), christmas);
     }
 
-    // The rules for odd values are the core's; these rows show the window applies them.
-    void oddStoredSettings_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QSizeF>("size");
-        QTest::addColumn<bool>("minimized");
-        QTest::addColumn<int>("lines"); // of a weekly reminder for tomorrow
-        QTest::newRow("width missing") << "Height=6000" << QSizeF(8900, 6000) << false << 1;
-        QTest::newRow("minimised") << "Minimize=1" << QSizeF(8900, 5655) << true << 1;
-        QTest::newRow("14 days checked") << "Days Checked=14" << QSizeF(8900, 5655) << false << 2;
-    }
-
-    void oddStoredSettings() {
-        QFETCH(QString, stored);
-        WindowFixture f;
-        f.store(stored);
-        f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2037")});
-        MainWindow& w = f.start();
-        QTEST(f.twips(), "size");
-        QTEST(w.isMinimized(), "minimized");
-        QTEST(int(f.lines("reminderlist").size()), "lines");
-        QVERIFY(f.messages.shown.empty());
-    }
-
-    void activationFollowsCalendarFormat_data() {
-        QTest::addColumn<QString>("via");
-        QTest::addColumn<bool>("all");
-        QTest::newRow("About, all view") << "menuhelpabout" << true;
-        QTest::newRow("Options") << "menuoptions" << false;
-        QTest::newRow("Calendar, closed") << "menuCalendar" << false;
-    }
-
-    void activationFollowsCalendarFormat() {
-        QFETCH(QString, via);
-        QFETCH(bool, all);
-        WindowFixture f;
-        f.writeReminders({recordBytes("Dentist", 'X', 'O', "12/08/2037")});
-        f.start();
-        if (all)
-            f.window->menushowall_Click();
-        // A new date order and a file changed on disk are both picked up on activation.
-        f.settings.save("Calendar Format", "dd/mm");
-        f.writeReminders({recordBytes("Doctor", 'X', 'O', "12/08/2037")});
-        // Returning from one of the program's own windows counts as activation; a closed window
-        // is gone by the time the main window has the focus again.
-        closeModalSoon();
-        f.action(via)->trigger();
-        if (QWidget* other = QApplication::activeWindow();
-            via == "menuCalendar" && other != f.window.get())
-            other->close();
-        QTest::qWait(20);
-        QVERIFY(f.activate());
-        QTRY_COMPARE(f.find<QLabel>("lblShowDate2")->text(), QString("06/12/37"));
-        QVERIFY(f.lines(all ? "reminderlist2" : "reminderlist")
-                    .value(0)
-                    .startsWith("08/12/37   Tue\tOnce   \tDoctor"));
-    }
-
-    void fileFailuresAtStartUp_data() {
-        QTest::addColumn<FailingFileSystem::Step>("step");
-        QTest::addColumn<int>("call");
-        QTest::addColumn<QString>("message");
-        // startup.dat opens first; without reminder.dat the start ends, without startup.dat not.
-        QTest::newRow("reminder.dat will not open")
-            << FailingFileSystem::Step::Open << 2
-            << "Nudgewell: Nudgewell cannot open its reminder "
-               "file and will now close.\ninjected failure";
-        QTest::newRow("startup.dat cannot be written")
-            << FailingFileSystem::Step::Write << 1
-            << "Nudgewell: This start could not be added to the start-up list.\ninjected failure";
-    }
-
-    void fileFailuresAtStartUp() {
-        QFETCH(FailingFileSystem::Step, step);
-        QFETCH(int, call);
-        WindowFixture f;
-        f.files.failAt = step;
-        f.files.failOnCall = call;
-        f.start(false);
-        const bool goesOn = step == FailingFileSystem::Step::Write;
-        QCOMPARE(f.started, goesOn);
-        QCOMPARE(int(f.messages.shown.size()), 1);
-        QTEST(f.messages.last(), "message");
-        QCOMPARE(f.reminderBytes(),
-                 goesOn ? recordBytes("Christmas Day", 'X', 'Y', "12/25/2001") : "");
-    }
-
-    void viewsShowTheirLines_data() {
-        QTest::addColumn<QList<QByteArray>>("records");
-        QTest::addColumn<bool>("all");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<QString>("caption");
-        // Sunday 6 December 2037. An unreadable date is listed as stored but never occurs.
-        const QByteArray broken = recordBytes("Broken", 'A', 'W', "31/31/2001");
-        QTest::newRow("all, sorted by the whole line")
-            << QList<QByteArray>{recordBytes("zebra crossing", 'X', 'W', "12/25/2001"),
-                                 recordBytes("Anniversary", 'A', 'Y', "01/03/1990"),
-                                 recordBytes("odd code", 'X', 'Q', "02/14/2003"), broken}
-            << true
-            << QStringList{line("01/03/90   Wed\tYearly \t", "Anniversary", " ... 47 years"),
-                           line("02/14/03   Fri\tQ\t", "odd code"),
-                           line("12/25/01   Tue\tWeekly \t", "zebra crossing"),
-                           line("31/31/2001      \tWeekly \t", "Broken")}
-            << 2 << "Nudgewell -  4 saved";
-        QTest::newRow("upcoming, by day then file order")
-            << QList<QByteArray>{recordBytes("Bins out", 'X', 'W', "11/30/2037"),
-                                 recordBytes("Pay rent", 'X', 'M', "01/07/2020"),
-                                 recordBytes("Today only", 'X', 'O', "12/06/2037"), broken}
-            << false
-            << QStringList{line("12/06/37   Sun\tOnce   \t", "Today only"),
-                           line("12/07/37   Mon\tWeekly \t", "Bins out"),
-                           line("12/07/37   Mon\tMonthly\t", "Pay rent")}
-            << 3 << "Nudgewell";
-        QTest::newRow("upcoming, empty")
-            << QList<QByteArray>() << false << QStringList() << 0 << "Nudgewell";
-        QTest::newRow("all, empty")
-            << QList<QByteArray>() << true << QStringList() << 0 << "Nudgewell -  0 saved";
-    }
-
-    void viewsShowTheirLines() {
-        QFETCH(QList<QByteArray>, records);
-        QFETCH(bool, all);
-        QFETCH(QStringList, lines);
-        WindowFixture f;
-        f.writeReminders(records);
-        f.start();
-        if (records.isEmpty()) // start-up seeds an empty file; empty it again
-            f.window->DeleteSelected();
-        if (all)
-            f.window->menushowall_Click();
-        QTEST(f.window->windowTitle(), "caption");
-        auto* list = f.find<QListView>(all ? "reminderlist2" : "reminderlist");
-        QCOMPARE(f.lines(list->objectName()), lines);
-        QCOMPARE(list->isVisible(), !lines.isEmpty());
-        QVERIFY(!f.find<QListView>(all ? "reminderlist" : "reminderlist2")->isVisible());
-        QCOMPARE(f.shown({"tooledit", "tooldelete", "toolprint", "menuprintreminders"}),
-                 lines.isEmpty() ? "tooledit- tooldelete- toolprint-"
-                                 : "tooledit tooldelete toolprint menuprintreminders");
-        if (!lines.isEmpty()) { // the first line is selected and its record is current
-            QTEST(f.window->currentRecord(), "current");
-            const QString text = f.find<QLineEdit>("txtreminder")->text();
-            QVERIFY(!text.isEmpty() && lines[0].contains(text));
-        }
-
-        // Only the empty view shows its label.
-        auto* label = f.find<QLabel>(all ? "LabelNoRemindersAll" : "LabelNoRemindersWeek");
-        QCOMPARE(label->isVisible() ? label->text() : QString(),
-                 !lines.isEmpty() ? ""
-                 : all            ? "You have no reminders saved!"
-                                  : "You have no upcoming reminders!");
-        QVERIFY(!f.find<QLabel>(all ? "LabelNoRemindersWeek" : "LabelNoRemindersAll")->isVisible());
-    }
-
-    // Every command of every window in one table, as the user meets them at start: each menu
-    // and item as "window/name|caption|shortcut|help topic" ("|hidden" or "|disabled" after
-    // it), each toolbar position as "window/name=spoken name|tooltip", "-" a separator. Then
-    // what holds for all of them.
+    // Every command of every window as the user meets it at start, window by window: each menu
+    // and its items as "caption|shortcut|help topic" ("|hidden" or "|disabled" after it), each
+    // toolbar button by its spoken name ("|tooltip" when another), "-" a separator; then the
+    // About and editor captions. And what holds for all of them: a caption and a name,
+    // mnemonics unique in a menu and in the bar, shortcuts unique in a window, help topics that
+    // exist, a picture of its own for each button.
     void everyCommandOfEveryWindow() {
         WindowFixture f;
-        f.start();
-        for (const char* command : {"menuCalendar", "menustartup", "menuhelpabout"})
-            f.action(command)->trigger();
+        f.run("trigger menuCalendar; trigger menustartup; trigger menuhelpabout");
         QSet<int> topics;
         QFile topicFile(NUDGEWELL_HELP_TOPICS);
         QVERIFY(topicFile.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -250,219 +343,150 @@ private slots:
                 topics << line.left(line.indexOf(' ')).toInt();
         }
         QStringList seen;
-        for (const char* name : {"reminder", "calendar", "startup"}) {
+        for (const QString name : {"reminder", "calendar", "startup"}) {
             const auto* window = qobject_cast<QMainWindow*>(
-                name == QString("reminder") ? f.window.get() : f.find<QWidget>(name));
-            QVERIFY2(window, name);
-            QSet<QKeySequence> windowKeys;
-            QSet<QChar> barMnemonics;
+                name == "reminder" ? f.window.get() : f.find<QWidget>(name));
+            seen << "[" + name + "]";
+            // Mnemonics unique in each menu and in the bar, shortcuts in the window.
+            QList<QStringList> unique = {{}, {}};
             for (QAction* title : window->menuBar()->actions()) {
-                const QMenu* menu = title->menu();
-                QSet<QChar> mnemonics;
-                for (QAction* a : QList<QAction*>{title} + menu->actions()) {
+                QStringList& mnemonics = unique.emplace_back();
+                for (QAction* a : QList<QAction*>{title} + title->menu()->actions()) {
                     if (a->isSeparator())
                         continue;
-                    const QObject* owner = a == title ? static_cast<const QObject*>(menu) : a;
-                    const QString id = QString(name) + "/" + owner->objectName();
+                    const QObject* owner = a == title ? title->menu() : static_cast<QObject*>(a);
                     const int topic = owner->property("helpTopic").toInt();
-                    seen << QString("%1|%2|%3|%4%5")
-                                .arg(id, a->text(), a->shortcut().toString())
+                    seen << QString("%1|%2|%3%4")
+                                .arg(a->text(), a->shortcut().toString())
                                 .arg(topic)
                                 .arg(!a->isVisible()   ? "|hidden"
                                      : !a->isEnabled() ? "|disabled"
                                                        : "");
-                    QVERIFY2(!a->text().isEmpty() && !owner->objectName().isEmpty(),
-                             qPrintable(id));
-                    QVERIFY2(topic == 0 || topics.contains(topic), qPrintable(id));
+                    QVERIFY2(!a->text().isEmpty() && !owner->objectName().isEmpty() &&
+                                 (topic == 0 || topics.contains(topic)),
+                             qPrintable(name + "/" + owner->objectName()));
                     const qsizetype amp = a->text().indexOf('&');
-                    QSet<QChar>& taken = a == title ? barMnemonics : mnemonics;
-                    if (a->isVisible() && amp >= 0) {
-                        const QChar key = a->text().at(amp + 1).toLower();
-                        QVERIFY2(!taken.contains(key), qPrintable(id + " repeats a mnemonic"));
-                        taken << key;
-                    }
-                    if (!a->shortcut().isEmpty()) {
-                        QVERIFY2(!windowKeys.contains(a->shortcut()),
-                                 qPrintable(id + " repeats a shortcut"));
-                        windowKeys << a->shortcut();
-                    }
+                    if (a->isVisible() && amp >= 0)
+                        (a == title ? unique[0] : mnemonics) << a->text().at(amp + 1).toLower();
+                    if (!a->shortcut().isEmpty())
+                        unique[1] << a->shortcut().toString();
                 }
             }
+            for (const QStringList& keys : unique)
+                QVERIFY2(QSet<QString>(keys.begin(), keys.end()).size() == keys.size(),
+                         qPrintable(name + " repeats one of " + keys.join(' ')));
             const auto* bar = window->findChild<QToolBar*>("Toolbar1");
             QList<QImage> images;
             for (QAction* a : bar->actions()) {
-                if (a->isSeparator()) {
-                    seen << "-";
-                    continue;
-                }
-                const QString id = QString(name) + "/" + a->objectName();
-                seen << id + "=" + bar->widgetForAction(a)->accessibleName() + "|" +
-                            bar->widgetForAction(a)->toolTip();
-                // Each button of a bar has a picture of its own.
+                const QWidget* button = bar->widgetForAction(a);
+                const QString spoken = a->isSeparator() ? "-" : button->accessibleName();
+                seen << spoken + (a->isSeparator() || button->toolTip() == spoken
+                                      ? ""
+                                      : "|" + button->toolTip());
                 const QImage image = a->icon().pixmap(24).toImage();
-                QVERIFY2(!image.isNull() && !images.contains(image), qPrintable(id));
+                QVERIFY2(a->isSeparator() || (!image.isNull() && !images.contains(image)),
+                         qPrintable(a->objectName()));
                 images << image;
             }
         }
         auto* about = f.find<QWidget>("AboutForm");
-        seen << "about/lblProductName|" + about->findChild<QLabel*>("lblProductName")->text();
-        for (const char* button : {"butAboutHelpR", "butAboutOKR"})
-            seen << QString("about/%1|%2")
-                        .arg(button, about->findChild<QPushButton*>(button)->text());
+        seen << "[About] " + about->findChild<QLabel*>("lblProductName")->text();
+        for (const QPushButton* button : about->findChildren<QPushButton*>())
+            seen << button->text();
+        seen << "[editor]";
+        for (const QLabel* label : f.find<QWidget>("Frame1")->findChildren<QLabel*>())
+            seen << label->text();
+        for (const QComboBox* box : f.find<QWidget>("Frame1")->findChildren<QComboBox*>())
+            for (int i = 0; i < box->count(); ++i)
+                seen << box->itemText(i);
 
         // Christmas is not upcoming, so there is nothing to print, edit or delete.
-        QCOMPARE(
-            seen.join(", "),
-            QString(
-                "reminder/menufile|&File||200, reminder/menuCalendar|Calenda&r|Ctrl+R|0, "
-                "reminder/menustartup|&Startup List|F2|206, reminder/menushowall|Show &All|F3|202, "
-                "reminder/menushowweek|Show &Upcoming|F4|202|hidden, "
-                "reminder/menuoptions|&Options|F11|205, "
-                "reminder/menuprintreminders|&Print Reminders|Ctrl+P|202|hidden, "
-                "reminder/menuclose|E&xit|F12|200, reminder/menureminder1|&Reminder||202, "
-                "reminder/menuadd|&New|F5|202, reminder/menuedit|&Edit|F7|202|disabled, "
-                "reminder/menudelete|&Delete|F9|202|disabled, "
-                "reminder/menudeleteold|Delete &Old Reminders|Ctrl+D|202, "
-                "reminder/menureminder2|Reminder||0|hidden, "
-                "reminder/menusave|&Save|F6|202|disabled, "
-                "reminder/menucancel|&Cancel|F8|202|disabled, reminder/menuhelp|&Help||200, "
-                "reminder/helponreminders|Help &Topics||200, "
-                "reminder/helpusingreminders|&Using Nudgewell       F1||201, "
-                "reminder/menuhelpabout|&About Nudgewell||201, reminder/tooladd=New|, "
-                "reminder/tooledit=Edit|, reminder/tooldelete=Delete|, reminder/toolsave=Save|, "
-                "reminder/toolcancel=Cancel|, reminder/toolprint=Print Reminders|, -, "
-                "reminder/toolshowall=Show All|, reminder/toolshowweek=Show Upcoming|, "
-                "reminder/toolstartup=Startup List|, reminder/toolcalendar=Calendar|, -, "
-                "reminder/tooloptions=Options|, -, reminder/toolhelp=Help|, -, "
-                "reminder/toolclose=Exit|, calendar/menufile|&File||210, "
-                "calendar/menucopy|Cop&y date to the clipboard|Ctrl+Y|211, "
-                "calendar/menuchange|Change the computer's &date|Ctrl+D|210, "
-                "calendar/menugoto|Go to &Today|Ctrl+T|210, calendar/menuclose|Clo&se|F12|210, "
-                "calendar/menuhelp|&Help||210, calendar/menuhelp2|&Help Topics||200, "
-                "calendar/menuhelp1|Help on &Calendar    F1||210, calendar/cm1=Copy Date|Copy "
-                "Date, "
-                "-, calendar/cm2=Change Date|Change Date, -, "
-                "calendar/cm3=Calendar Help|Calendar Help, -, "
-                "calendar/cm4=Close Calendar|Close Calendar, startup/menufile|&File||206, "
-                "startup/menudelete|&Delete Old Dates|F9|206, startup/menuclose|&Close|F12|206, "
-                "startup/menuhelp|&Help||206, startup/menuhelp1|Help &Topics||206, "
-                "startup/menuhelp2|&Using the Startup List      F1||206, "
-                "startup/menuhelp3|&About Nudgewell||206, "
-                "startup/tooldelete=Delete Old Startup Dates|Delete Old Startup Dates, -, "
-                "startup/toolhelp=Help Using Startup List|Help Using Startup List, -, "
-                "startup/toolclose=Close Startup List|Close Startup List, "
-                "about/lblProductName|Nudgewell 5.0, about/butAboutHelpR|&Help, "
-                "about/butAboutOKR|&OK"));
+        QCOMPARE(seen.join(", "),
+                 QString("[reminder], &File||200, Calenda&r|Ctrl+R|0, &Startup List|F2|206, "
+                         "Show &All|F3|202, Show &Upcoming|F4|202|hidden, &Options|F11|205, "
+                         "&Print Reminders|Ctrl+P|202|hidden, E&xit|F12|200, &Reminder||202, "
+                         "&New|F5|202, &Edit|F7|202|disabled, &Delete|F9|202|disabled, "
+                         "Delete &Old Reminders|Ctrl+D|202, Reminder||0|hidden, "
+                         "&Save|F6|202|disabled, &Cancel|F8|202|disabled, &Help||200, "
+                         "Help &Topics||200, &Using Nudgewell       F1||201, "
+                         "&About Nudgewell||201, New|, Edit|, Delete|, Save|, Cancel|, "
+                         "Print Reminders|, -, Show All|, Show Upcoming|, Startup List|, "
+                         "Calendar|, -, Options|, -, Help|, -, Exit|, [calendar], &File||210, "
+                         "Cop&y date to the clipboard|Ctrl+Y|211, Change the computer's "
+                         "&date|Ctrl+D|210, Go to &Today|Ctrl+T|210, Clo&se|F12|210, &Help||210, "
+                         "&Help Topics||200, Help on &Calendar    F1||210, Copy Date, -, Change "
+                         "Date, -, Calendar Help, -, Close Calendar, [startup], &File||206, "
+                         "&Delete Old Dates|F9|206, &Close|F12|206, &Help||206, Help "
+                         "&Topics||206, &Using the Startup List      F1||206, &About "
+                         "Nudgewell||206, Delete Old Startup Dates, -, Help Using Startup List, "
+                         "-, Close Startup List, [About] Nudgewell 5.0, &OK, &Help, [editor], "
+                         "Reminder:, Frequency:, Show years?, Once, Weekly, Monthly, Yearly, No, "
+                         "Yes"));
     }
 
-    // Menus and toolbar show and allow what the state table says, in every state.
-    void commandsFollowTheStateTable_data() {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<bool>("editing");
-        QTest::addColumn<bool>("all");
-        QTest::addColumn<bool>("hasLines");
-        QTest::newRow("upcoming, no lines") << "" << false << false << false << false;
-        QTest::newRow("all") << "F3" << false << false << true << true;
-        QTest::newRow("editing") << "F3,F7" << false << true << true << true;
-        QTest::newRow("read-only, all") << "F3" << true << false << true << true;
+    void tooSmallWindowIsResized_data() {
+        QTest::addColumn<bool>("minimised"); // started minimised at a stored size too small
+        QTest::newRow("made too small by the user") << false;
+        QTest::newRow("restored from minimised") << true;
     }
-    void commandsFollowTheStateTable() {
-        QFETCH(QString, keys);
-        QFETCH(bool, readOnly);
-        QFETCH(bool, editing);
-        QFETCH(bool, all);
-        QFETCH(bool, hasLines);
+    void tooSmallWindowIsResized() {
+        QFETCH(bool, minimised);
         WindowFixture f;
-        if (readOnly) { // reminder.dat opens for reading only
-            f.writeReminders({recordBytes("Swim", 'X', 'W', "12/25/2001")});
-            f.files.failAt = FailingFileSystem::Step::Open;
-            f.files.failOnCall = 2; // startup.dat opens first
-        }
-        f.start();
-        for (const QString& key : keys.split(',', Qt::SkipEmptyParts))
-            f.press(Qt::Key_F1 + key.mid(1).toInt() - 1);
-        QCOMPARE(f.window->isEditing(), editing);
-        const WindowState state{editing ? Mode::Editing : Mode::Browsing,
-                                all ? View::All : View::Upcoming, hasLines, readOnly};
-        for (const ActionState& row : actionStates()) {
-            const QAction* a = f.action(QString(row.objectName));
-            QVERIFY2(a, row.objectName.data());
-            // Qt disables what it hides.
-            QVERIFY2(a->isVisible() == row.visible(state) &&
-                         a->isEnabled() == (row.visible(state) && row.enabled(state)),
-                     row.objectName.data());
-        }
+        if (minimised)
+            f.store("Minimize=1;Height=1000;Width=9000");
+        MainWindow& w = f.start();
+        QCOMPARE(w.isMinimized(), minimised);
+        QVERIFY(f.messages.shown.isEmpty());
+        if (minimised)
+            w.showNormal();
+        else
+            w.resize(f.pixels(8900, 1800));
+        QTRY_COMPARE(f.messages.shown,
+                     QStringList("Nudgewell: Error Handler 20. You cannot resize this program so "
+                                 "small. Nudgewell will now resize itself to a proper size!"));
+        QCOMPARE(f.messages.icons.last(), MessageBoxes::Icon::None);
+        QTRY_COMPARE(f.twips(), QSizeF(8940, 5655));
+        const QSize fitted = f.pixels(8940 - 365, 5655 - 1920);
+        QCOMPARE(f.find<QListView>("reminderlist")->size(), fitted);
+        QCOMPARE(f.find<QListView>("reminderlist2")->size(), fitted);
+        if (minimised)
+            return;
+        // A maximised window leaves the lists as they were.
+        const QSize normal = w.size();
+        w.showMaximized();
+        QTRY_VERIFY(w.isMaximized() && w.size() != normal);
+        QCOMPARE(f.find<QListView>("reminderlist")->size(), fitted);
+        QCOMPARE(int(f.messages.shown.size()), 1);
     }
 
-    void commandsRun() {
-        WindowFixture f;
-        f.writeReminders({recordBytes("Swim", 'X', 'W', "12/07/2037")});
-        f.start();
-        f.action("tooladd")->trigger();
-        QCOMPARE(f.window->editorMode(), QString("add"));
-        f.action("toolcancel")->trigger();
-        QCOMPARE(f.window->recordCount(), 1);
-        f.action("tooledit")->trigger();
-        QCOMPARE(f.window->editorMode(), QString("edit"));
-        f.action("toolsave")->trigger();
-        QVERIFY(!f.window->isEditing());
-        f.action("toolprint")->trigger();
-        QCOMPARE(f.printer.pages.value(0).size(), 3); // the heading and the one line
-
-        const QStringList view = {"toolshowall", "toolshowweek", "menushowall", "menushowweek"};
-        f.action("toolshowall")->trigger();
-        QCOMPARE(f.shown(view), QString("toolshowweek menushowweek"));
-        auto* upcoming = f.find<QListView>("reminderlist");
-        auto* all = f.find<QListView>("reminderlist2");
-        QVERIFY(all->isVisible() && !upcoming->isVisible());
-        f.action("toolshowweek")->trigger();
-        QCOMPARE(f.shown(view), QString("toolshowall menushowall"));
-        QVERIFY(upcoming->isVisible() && !all->isVisible());
-
-        f.action("tooldelete")->trigger(); // answered Yes
-        QCOMPARE(f.window->recordCount(), 0);
+    // Every date and weekday ends before the frequency column, and a row is wide enough for
+    // the years after 55 wide letters, whatever the weekday names.
+    void linesFitTheirText_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("en_US") << "en_US";
+        QTest::newRow("de_DE: Fr. and Mi.") << "de_DE";
+        QTest::newRow("fr_FR: dim. and mer.") << "fr_FR";
     }
-
-    void secondaryWindowsOpenOnce() {
+    void linesFitTheirText() {
+        QFETCH(QString, locale);
         WindowFixture f;
-        f.start();
-        f.action("menuhelpabout")->trigger();
-        auto* about = f.find<QWidget>("AboutForm");
-        auto* ok = about->findChild<QPushButton*>("butAboutOKR");
-        about->findChild<QPushButton*>("butAboutHelpR")->click();
-        QCOMPARE(f.help.requests, QList<int>({200}));
-        // OK hides it; opened again, it is where it was left, not centred again.
-        const QPoint moved = about->pos() + QPoint(40, 30);
-        about->move(moved);
-        ok->click();
-        QVERIFY(!about->isVisible());
-        f.action("menuhelpabout")->trigger();
-        QVERIFY(about->isVisible());
-        QCOMPARE(about->pos(), moved);
-
-        f.action("toolcalendar")->trigger();
-        f.action("menuCalendar")->trigger();
-        f.action("toolstartup")->trigger();
-        QStringList captions;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && w != f.window.get())
-                captions << w->objectName() + "=" + w->windowTitle();
+        f.writeReminders({records(QString(55, 'W') + "|AW|12/07/1937, iiii|XM|12/11/2030")});
+        f.run("locale " + locale + "; F3");
+        auto* list = f.find<QListView>("reminderlist2");
+        const QFontMetricsF metrics(list->font());
+        const QList<qreal> stops = ReminderLineDelegate::tabStops(metrics, QLocale(locale));
+        const int width = list->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width();
+        for (const QString& line : f.lines("reminderlist2")) {
+            const QStringList parts = line.split('\t');
+            QVERIFY2(parts.size() == 3 && metrics.horizontalAdvance(parts[0]) < stops[0] &&
+                         metrics.horizontalAdvance(parts[1]) < stops[1] - stops[0] &&
+                         stops[1] + metrics.horizontalAdvance(parts[2]) <= width,
+                     qPrintable(line));
         }
-        captions.sort();
-        QCOMPARE(captions, QStringList({"AboutForm=About Nudgewell", "calendar=Calendar",
-                                        "startup=Startup List"}));
-
-        // Options is modal: it has closed before the command returns.
-        QString caption;
-        closeModalSoon(&caption);
-        f.action("tooloptions")->trigger();
-        QCOMPARE(caption, QString("Options"));
-
-        // Exit closes the other windows too.
-        f.window->close();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle()));
+        for (int day = 1; day <= 7; ++day)
+            QVERIFY(metrics.horizontalAdvance("00/00/00   " +
+                                              QLocale(locale).dayName(day, QLocale::ShortFormat)) <
+                    stops[0]);
     }
 };
 
