@@ -9,6 +9,7 @@
 //        commands_bench --memory N          every command once on N records; prints VmHWM kB
 #include "data/settings.h"
 #include "data/startup_log_file.h"
+#include "expected_lines.h"
 #include "generator.h"
 #include "main/main_window.h"
 #include "main/views.h"
@@ -81,33 +82,6 @@ public:
     void ShowHelpContents() override {}
     void ShowHelpTopic(int) override {}
 };
-
-// The upcoming line count worked out on its own, with QDate arithmetic.
-int expectedUpcomingLines(const std::vector<bench::Reminder>& reminders, int days) {
-    int lines = 0;
-    for (const bench::Reminder& r : reminders) {
-        const QDate stored(r.year, r.month, r.day);
-        for (int d = 0; d <= days; ++d) {
-            const QDate day = kToday.addDays(d);
-            switch (r.frequency) {
-            case 'W':
-                lines += stored.daysTo(day) % 7 == 0;
-                break;
-            case 'M':
-                lines += stored.day() == day.day();
-                break;
-            case 'Y':
-                lines += stored.month() == day.month() && stored.day() == day.day();
-                break;
-            case 'O':
-                lines += stored.year() % 100 == day.year() % 100 && stored.month() == day.month() &&
-                         stored.day() == day.day();
-                break;
-            }
-        }
-    }
-    return lines;
-}
 
 // What the purge of old one-time reminders must leave: the others, in order, with a zeroed
 // reserved field.
@@ -429,7 +403,7 @@ private:
     void checkUpcoming(int days) {
         // The benchmark's own records are dated today's placeholder or edited; none remain
         // by the time the views are checked.
-        const int expected = expectedUpcomingLines(m_folder.reminders, days);
+        const int expected = bench::expectedUpcomingLines(m_folder.reminders, kToday, days);
         check(rows(*m_window, true) == expected && m_window->view() == View::Upcoming,
               QStringLiteral("the upcoming view (%1 days) has %2 lines, expected %3")
                   .arg(days)
@@ -453,7 +427,7 @@ private:
         m_window->menuoptions_Click();
         QApplication::processEvents();
         // The offscreen platform may not hand the focus back the way a desktop does.
-        if (rows(*m_window, true) != expectedUpcomingLines(m_folder.reminders, days))
+        if (rows(*m_window, true) != bench::expectedUpcomingLines(m_folder.reminders, kToday, days))
             m_window->handleActivation();
         QApplication::processEvents();
         if (measure)

@@ -5,6 +5,7 @@
 // usage: views_bench [--runs N] [--sizes A,B,...]   timings, then the memory runs
 //        views_bench --memory N                     one window on N records; prints kB
 #include "data/settings.h"
+#include "expected_lines.h"
 #include "generator.h"
 #include "main/main_window.h"
 #include "platform/clipboard.h"
@@ -64,34 +65,6 @@ public:
 [[noreturn]] void die(const QString& message) {
     std::fprintf(stderr, "views_bench: %s\n", qPrintable(message));
     std::exit(1);
-}
-
-// The upcoming line count worked out on its own: every generated reminder against every day
-// of the window, with QDate arithmetic.
-int expectedUpcomingLines(const std::vector<bench::Reminder>& reminders) {
-    int lines = 0;
-    for (const bench::Reminder& r : reminders) {
-        const QDate stored(r.year, r.month, r.day);
-        for (int d = 0; d <= kDaysChecked; ++d) {
-            const QDate day = kToday.addDays(d);
-            switch (r.frequency) {
-            case 'W':
-                lines += stored.daysTo(day) % 7 == 0;
-                break;
-            case 'M':
-                lines += stored.day() == day.day();
-                break;
-            case 'Y':
-                lines += stored.month() == day.month() && stored.day() == day.day();
-                break;
-            case 'O':
-                lines += stored.year() % 100 == day.year() % 100 && stored.month() == day.month() &&
-                         stored.day() == day.day();
-                break;
-            }
-        }
-    }
-    return lines;
 }
 
 // One window on a generated file in a folder and settings file of its own.
@@ -220,7 +193,7 @@ int main(int argc, char* argv[]) {
     for (int size : sizes) {
         Bench bench(size);
         const Timing upcoming = median(runs, [&] { bench.window->BuildUpcomingView(); });
-        const int expected = expectedUpcomingLines(bench.reminders);
+        const int expected = bench::expectedUpcomingLines(bench.reminders, kToday, kDaysChecked);
         if (bench.rows("reminderlist") != expected)
             die(QStringLiteral("%1 records: the upcoming view has %2 lines, expected %3")
                     .arg(size)
