@@ -44,9 +44,10 @@ start_in() {
     window=$(window_of "$app")
     [ -n "$window" ] || fail "no window for a start in $1: $(cat "$1.log")"
 }
-# windows_of PID [--sync]: the visible main windows of that process.
+# windows_of PID [--sync]: the visible main windows of that process (a loaded machine may
+# take half a minute to show a sanitized build's window).
 windows_of() {
-    DISPLAY=$display timeout 20 xdotool search --all ${2:-} --onlyvisible --pid "$1" \
+    DISPLAY=$display timeout 60 xdotool search --all ${2:-} --onlyvisible --pid "$1" \
         --name '^Nudgewell$' 2>/dev/null || true
 }
 window_of() { windows_of "$1" --sync | head -n1; }
