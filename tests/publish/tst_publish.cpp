@@ -9,7 +9,6 @@
 
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 using namespace nudgewell;
@@ -51,25 +50,21 @@ class TestPublish : public QObject {
     QString calendarUrl() const {
         return QStringLiteral("http://127.0.0.1:%1/%2/reminders/").arg(m_port).arg(kUser);
     }
-    QString settingsFile() const {
-        return path(QStringLiteral("home/config/Quorvane Software/Nudgewell.conf"));
+    QString config(const char* name) const {
+        return path(QStringLiteral("home/config/Quorvane Software/") + QLatin1String(name));
     }
 
     void setServerPassword(const QString& password) {
         writeFile(path(QStringLiteral("users")), (kUser + u':' + password + u'\n').toUtf8());
     }
 
+    // Radicale logs that it is ready once it listens.
     void startServer() {
+        const qsizetype ready = readFile(path(QStringLiteral("radicale.log"))).count("ready");
         m_server.start(QStringLiteral(RADICALE),
                        {QStringLiteral("--config"), path("radicale.conf")});
-        QVERIFY(m_server.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(
-            [this] {
-                QTcpSocket probe;
-                probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
-                return probe.waitForConnected(100);
-            }(),
-            10000);
+            readFile(path(QStringLiteral("radicale.log"))).count("ready") > ready, 10000);
     }
 
     void stopServer() {
@@ -227,8 +222,7 @@ private slots:
         QFETCH(int, puts);
         QFETCH(int, deletes);
 
-        const QString cache = path(QStringLiteral("home/config/Quorvane Software/"
-                                                  "Nudgewell-calendar.json"));
+        const QString cache = config("Nudgewell-calendar.json");
         QByteArray records = readFile(path(QStringLiteral("reminder.dat")));
         if (step == u"reserved")
             records.replace(ReminderRecord::TextLength, 3, "\1\2\3");
@@ -279,11 +273,11 @@ private slots:
         }
 
         // The password is in the secret store only, and only once the server took it.
-        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QSettings settings(config("Nudgewell.conf"), QSettings::IniFormat);
         const bool stored = !settings.value("Nudgewell/Publish URL").toString().isEmpty();
         QCOMPARE(storedPassword() == kPassword, stored);
         QCOMPARE(settings.value("Nudgewell/Publish User").toString(), stored ? kUser : QString());
-        for (const QString& file : {settingsFile(), cache})
+        for (const QString& file : {config("Nudgewell.conf"), cache})
             QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
         QVERIFY(!err.contains(kPassword));
         if (status == 0 && arguments.contains(u"--publish"))
