@@ -137,7 +137,6 @@ private slots:
         row("--publish-to without --user", {"--publish-to", "https://example.org/cal/"}, empty, 2);
         row("--publish with --ical", {"--publish", "--ical"}, empty, 2);
         row("missing --file", {"--file", "%D/no\nne"}, empty, 2);
-        row("directory as --file", {"--file", "%D"}, empty, 2);
         row("no reminder.dat", {}, none, 2);
         row("empty file", {}, empty, 0);
         row("output cannot be written", {"--all"}, record, 1);
@@ -243,7 +242,6 @@ private slots:
         QCOMPARE(occurrencesOf(calendar, first, last, &uids), expected);
         QCOMPARE(calendar.count("\r\nDTSTAMP:" + stamp.toLatin1() + "\r\n"), kEvents);
         QCOMPARE(uids.size(), kEvents);
-        QCOMPARE(calendar.count("BEGIN:VEVENT"), kEvents);
 
         // Imported into an empty folder: every reminder once, the same day in either order.
         QTemporaryDir back;

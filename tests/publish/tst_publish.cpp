@@ -119,14 +119,13 @@ class TestPublish : public QObject {
     // The stored password, or why there is none.
     QString storedPassword() {
         KeychainSecretStore secrets;
-        QString answer;
-        bool answered = false;
+        QString answer = QStringLiteral("?");
         secrets.read(SecretStore::keyFor(calendarUrl(), kUser),
                      [&](const QString& password, const QString& error) {
                          answer = error.isEmpty() ? password : QStringLiteral("none");
-                         answered = true;
                      });
-        return QTest::qWaitFor([&] { return answered; }, 20000) ? answer : QStringLiteral("?");
+        return QTest::qWaitFor([&] { return answer != u"?"; }, 20000) ? answer
+                                                                      : QStringLiteral("late");
     }
 
 private slots:
