@@ -52,16 +52,15 @@ class TestPublish : public QObject {
     }
 
     void setServerPassword(const QString& password) {
-        writeFile(path(QStringLiteral("users")), (kUser + u':' + password + u'\n').toUtf8());
+        writeFile(path("users"), (kUser + u':' + password + u'\n').toUtf8());
     }
 
     // Radicale logs that it is ready once it listens.
     void startServer() {
-        const qsizetype ready = readFile(path(QStringLiteral("radicale.log"))).count("ready");
+        const qsizetype ready = readFile(path("radicale.log")).count("ready");
         m_server.start(QStringLiteral(RADICALE),
                        {QStringLiteral("--config"), path("radicale.conf")});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            readFile(path(QStringLiteral("radicale.log"))).count("ready") > ready, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(path("radicale.log")).count("ready") > ready, 10000);
     }
 
     void stopServer() {
@@ -76,7 +75,7 @@ class TestPublish : public QObject {
 
     // The PUT and DELETE requests the server has logged since the last call.
     std::pair<int, int> serverWrites() {
-        const QByteArray log = readFile(path(QStringLiteral("radicale.log")));
+        const QByteArray log = readFile(path("radicale.log"));
         const QByteArray since = log.mid(std::exchange(m_logSeen, log.size()));
         return {int(since.count("] PUT request for")), int(since.count("] DELETE request for"))};
     }
@@ -84,7 +83,7 @@ class TestPublish : public QObject {
     // What radicale keeps: our events exactly, alarms included, and the other program's.
     bool calendarMatches() {
         QByteArrayList wanted{"foreign"}, found;
-        for (const CalendarObject& o : objectsOf(readFile(path(QStringLiteral("reminder.dat")))))
+        for (const CalendarObject& o : objectsOf(readFile(path("reminder.dat"))))
             wanted << o.hash;
         const QDir calendar = QFileInfo(onServer(kForeignUid)).dir();
         for (const QString& name : calendar.entryList(QDir::Files)) {
@@ -121,7 +120,7 @@ private slots:
             QVERIFY(free.listen(QHostAddress::LocalHost));
             *port = free.serverPort();
         }
-        const QString certificate = path(QStringLiteral("self-signed.pem"));
+        const QString certificate = path("self-signed.pem");
         QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
                                    {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
                                     "/CN=127.0.0.1", "-days", "2", "-keyout", certificate, "-out",
@@ -131,7 +130,7 @@ private slots:
                           {"s_server", "-quiet", "-accept", QString::number(m_tlsPort), "-cert",
                            certificate, "-key", certificate});
         setServerPassword(kPassword);
-        writeFile(path(QStringLiteral("radicale.conf")),
+        writeFile(path("radicale.conf"),
                   QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
                                  "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
                                  "htpasswd_encryption = plain\n"
@@ -139,7 +138,7 @@ private slots:
                                  "[rights]\ntype = owner_only\n"
                                  "[logging]\nlevel = info\n")
                       .arg(m_port)
-                      .arg(path(QStringLiteral("users")), path(QStringLiteral("storage")))
+                      .arg(path("users"), path("storage"))
                       .toUtf8());
         // The calendar and another program's event, as radicale keeps them.
         QVERIFY(QDir().mkpath(QFileInfo(onServer(kForeignUid)).path()));
@@ -150,9 +149,9 @@ private slots:
                       kForeignUid.toUtf8() +
                       "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260105T100000Z\r\n"
                       "SUMMARY:Team meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-        m_server.setStandardErrorFile(path(QStringLiteral("radicale.log")), QIODevice::Append);
+        m_server.setStandardErrorFile(path("radicale.log"), QIODevice::Append);
         startServer();
-        writeFile(path(QStringLiteral("reminder.dat")), fixture());
+        writeFile(path("reminder.dat"), fixture());
     }
 
     void cleanupTestCase() {
@@ -209,14 +208,14 @@ private slots:
         QFETCH(int, deletes);
 
         const QString cache = config("Nudgewell-calendar.json");
-        QByteArray records = readFile(path(QStringLiteral("reminder.dat")));
+        QByteArray records = readFile(path("reminder.dat"));
         if (step == u"reserved")
             records.replace(ReminderRecord::TextLength, 3, "\1\2\3");
         else if (step == u"change")
             records.replace(ReminderRecord::Size, 4, "Flat");
         else if (step == u"delete")
             records.remove(2 * ReminderRecord::Size, ReminderRecord::Size); // the first Bins
-        writeFile(path(QStringLiteral("reminder.dat")), records);
+        writeFile(path("reminder.dat"), records);
         if (step == u"lose cache")
             QVERIFY(QFile::remove(cache));
         if (step == u"edit on server") {
@@ -281,8 +280,7 @@ private slots:
     // Changed on the server before the listing (so ours is put with its new ETag) and again
     // while it lists: the 412 is answered by writing ours once more.
     void conflictIsResolved() {
-        const std::vector<CalendarObject> objects =
-            objectsOf(readFile(path(QStringLiteral("reminder.dat"))));
+        const std::vector<CalendarObject> objects = objectsOf(readFile(path("reminder.dat")));
         QByteArray changed = objects[1].data;
         writeFile(onServer(objects[1].uid), changed.replace("SUMMARY:", "SUMMARY:Not "));
         CalendarPublisher publisher;
