@@ -44,15 +44,13 @@ constexpr int kEvents = 11;
 
 // "text|years flag|frequency|day" of each record, once each; a line break comes back as the
 // blank the text box makes of it.
-QStringList remindersIn(std::span<const ReminderRecord> records, DateOrder order) {
-    QStringList out;
+QSet<QString> remindersIn(std::span<const ReminderRecord> records, DateOrder order) {
+    QSet<QString> out;
     for (const ReminderRecord& r : records)
         out << QStringLiteral("%1|%2|%3|%4")
                    .arg(r.trimmedText().replace(u'\n', u' '), QChar(r.yearsFlag()),
                         QChar(r.frequencyCode()),
                         ParseStoredDate(r.dateText(), order).toString(Qt::ISODate));
-    out.sort();
-    out.removeDuplicates();
     return out;
 }
 
@@ -214,8 +212,7 @@ private slots:
         // fixture's reminders become the events in file order.
         const DateOrder order = regionalDateOrder(locale);
         ReminderFileReader file;
-        QString error;
-        QVERIFY2(file.open(path, &error), qPrintable(error));
+        QVERIFY(file.open(path, nullptr));
         // From the first stored date, in either order, over two leap days.
         const QDate first(2027, 1, 1), last(2033, 1, 1);
         QStringList expected;

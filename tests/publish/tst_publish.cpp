@@ -120,15 +120,14 @@ private slots:
             QVERIFY(free.listen(QHostAddress::LocalHost));
             *port = free.serverPort();
         }
-        const QString certificate = path("self-signed.pem");
-        QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
-                                   {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj",
-                                    "/CN=127.0.0.1", "-days", "2", "-keyout", certificate, "-out",
-                                    certificate}),
-                 0);
-        m_untrusted.start(QStringLiteral("openssl"),
-                          {"s_server", "-quiet", "-accept", QString::number(m_tlsPort), "-cert",
-                           certificate, "-key", certificate});
+        m_untrusted.setWorkingDirectory(m_dir.path());
+        m_untrusted.start(
+            QStringLiteral("sh"),
+            {"-c", QStringLiteral("openssl req -x509 -newkey ec -pkeyopt "
+                                  "ec_paramgen_curve:P-256 -nodes -subj /CN=127.0.0.1 "
+                                  "-keyout c.pem -out c.pem 2>/dev/null && exec "
+                                  "openssl s_server -quiet -accept %1 -cert c.pem")
+                       .arg(m_tlsPort)});
         setServerPassword(kPassword);
         writeFile(path("radicale.conf"),
                   QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
@@ -220,9 +219,7 @@ private slots:
             QVERIFY(QFile::remove(cache));
         if (step == u"edit on server") {
             const QString file = onServer(objectsOf(records).front().uid);
-            QByteArray event = readFile(file);
-            QVERIFY(event.contains("SUMMARY:Anna's birthday"));
-            writeFile(file, event.replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
+            writeFile(file, readFile(file).replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
         }
         if (step == u"server password")
             setServerPassword(QStringLiteral("changed"));
