@@ -2,7 +2,6 @@
 // Address books and calendars written by other programs, read into reminder.dat: exactly the
 // records they should give, nothing twice; and dropped on the main window. (The export read
 // back: tst_agenda.)
-#include "data/reminder_reader.h"
 #include "gui_fixture.h"
 #include "import/importer.h"
 

@@ -3,7 +3,6 @@
 // the password in a real secret store, through the installed command as a user runs it.
 #include "fakes.h"
 #include "publish/calendar_events.h"
-#include "publish/publish_run.h"
 #include "publish/publisher.h"
 #include "publish/secret_store.h"
 
