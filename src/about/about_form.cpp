@@ -2,8 +2,8 @@
 #include "about/about_form.h"
 
 #include "platform/help_viewer.h"
+#include "platform/placement.h"
 #include "resources/toolbar_icons.h"
-#include "ui/placement.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 

@@ -8,10 +8,10 @@
 #include "platform/clock.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "platform/placement.h"
 #include "platform/system_date.h"
 #include "resources/toolbar_icons.h"
 #include "ui/button_bar.h"
-#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QAction>

@@ -9,8 +9,8 @@
 #include "main/views.h"
 #include "platform/clock.h"
 #include "platform/message_boxes.h"
+#include "platform/placement.h"
 #include "resources/toolbar_icons.h"
-#include "ui/placement.h"
 #include "ui/secondary_window.h"
 #include "ui/twips.h"
 

@@ -5,7 +5,7 @@
 #include "platform/file_replace.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
-#include "ui/placement.h"
+#include "platform/placement.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 #include "platform/help_window.h"
 #include "platform/message_boxes.h"
-#include "ui/placement.h"
+#include "platform/placement.h"
 
 #include <QHelpEngine>
 

@@ -5,9 +5,9 @@
 #include "platform/file_replace.h"
 #include "platform/help_viewer.h"
 #include "platform/message_boxes.h"
+#include "platform/placement.h"
 #include "resources/toolbar_icons.h"
 #include "ui/button_bar.h"
-#include "ui/placement.h"
 #include "ui/twips.h"
 
 #include <QAction>

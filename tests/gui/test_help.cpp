@@ -4,7 +4,7 @@
 #include "fakes.h"
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
-#include "ui/placement.h"
+#include "platform/placement.h"
 
 #include <QAction>
 #include <QHelpContentWidget>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/placement.h"
+#include "platform/placement.h"
 
 #include <QApplication>
 #include <QGuiApplication>
