@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Startup List window: its lines, the purge, its menus and toolbar, and its one instance.
-#include "gui_fixture.h"
+#include "key_script.h"
 #include "startup/startup_form.h"
 
 #include <QDir>
@@ -58,7 +58,7 @@ class TestStartupList : public QObject {
 private slots:
     // Each row opens the list on its log and types its keys: "fail:" fails a disk step from
     // the start, "no" answers the question No, "append:" is another program adding a start,
-    // "act:" triggers an action, "menuF1" is F1 on Help Contents in the open Help menu, "main:F2"
+    // "act:" triggers an action, "menuF1" is F1 on Help Contents in the open Help menu, "main"
     // is F2 from the main window, "close" is the close box. The messages say "?" for the
     // question and "%1" for the log's name.
     void scenario_data() {
@@ -100,7 +100,7 @@ private slots:
         // compare exactly; About is the main window's one About window.
         row("help", kThree, "act:toolhelp,act:menuhelp2,act:menuhelp1,F1,menuF1,key:ToolDelete",
             kThree, kThreeLines, "", {206, 210, 0, 210, 206});
-        row("F2 again brings it back", kThree, "main:F2", kThree, kThreeLines);
+        row("F2 again brings it back", kThree, "main", kThree, kThreeLines);
         // Closed, it frees the log, and the main window shows what changed meanwhile.
         row("closed by F12", kThree, "act:menuhelp3,F12", kThree, {});
         row("closed by toolclose", kThree, "act:toolclose", kThree, {});
@@ -109,10 +109,8 @@ private slots:
     void scenario() {
         QFETCH(QByteArray, log);
         QFETCH(QString, keys);
-        QFETCH(QByteArray, after);
         QFETCH(QStringList, lines);
         QFETCH(QString, said);
-        QFETCH(QList<int>, help);
         Fixture f;
         writeFile(f.path("startup.dat"), log);
         writeFile(f.path("startup.tmp"), "stale");
@@ -128,39 +126,37 @@ private slots:
         for (const char* name : {"menudelete", "tooldelete"})
             QCOMPARE(form->findChild<QAction*>(name)->isEnabled(), opened);
         f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
-        for (const QString& key : keys.split(',')) {
-            const QString arg = key.section(':', 1);
-            if (key == "no")
-                f.messages.answers = {false};
-            else if (key.startsWith("append:")) {
-                QFile file(f.path("startup.dat"));
-                QVERIFY(file.open(QIODevice::Append) && file.write(arg.toLatin1()) == 22);
-            } else if (key.startsWith("act:"))
-                form->findChild<QAction*>(arg)->trigger();
-            else if (key.startsWith("key:"))
-                form->Toolbar1_ButtonClick(arg);
-            else if (key == "menuF1") {
-                auto* menu = form->findChild<QMenu*>("menuhelp");
-                menu->popup(form->mapToGlobal(QPoint(0, 0)));
-                QVERIFY(QTest::qWaitForWindowExposed(menu));
-                menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
-                QTest::keyClick(menu, Qt::Key_F1);
-            } else if (key == "main:F2") {
-                QVERIFY(f.activate());
-                QTest::keyClick(f.window.get(), Qt::Key_F2);
-                QTRY_COMPARE(QApplication::activeWindow(), form.data());
-                QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
-            } else if (key == "close")
-                form->close();
-            else if (!key.startsWith("fail:")) {
-                QVERIFY(activeSoon(form));
-                QTest::keyClick(QApplication::focusWidget(), QKeySequence(key)[0].key());
-            }
-        }
+        runScript(
+            keys, form,
+            {{"fail", [](const QString&) {}},
+             {"no", [&](const QString&) { f.messages.answers = {false}; }},
+             {"append",
+              [&](const QString& record) {
+                  QFile file(f.path("startup.dat"));
+                  QVERIFY(file.open(QIODevice::Append) && file.write(record.toLatin1()) == 22);
+              }},
+             {"act", [&](const QString& name) { form->findChild<QAction*>(name)->trigger(); }},
+             {"key", [&](const QString& key) { form->Toolbar1_ButtonClick(key); }},
+             {"menuF1",
+              [&](const QString&) {
+                  auto* menu = form->findChild<QMenu*>("menuhelp");
+                  menu->popup(form->mapToGlobal(QPoint(0, 0)));
+                  QVERIFY(QTest::qWaitForWindowExposed(menu));
+                  menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
+                  QTest::keyClick(menu, Qt::Key_F1);
+              }},
+             {"main",
+              [&](const QString&) { // F2 from the main window
+                  QVERIFY(f.activate());
+                  QTest::keyClick(f.window.get(), Qt::Key_F2);
+                  QTRY_COMPARE(QApplication::activeWindow(), form.data());
+                  QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
+              }},
+             {"close", [&](const QString&) { form->close(); }}});
         QCOMPARE(f.messages.shown.join('|'),
                  QString(said).replace("?", kQuestion).replace("%1", f.path("startup.dat")));
-        QCOMPARE(f.help.requests, help);
-        QCOMPARE(f.log(), after);
+        QTEST(f.help.requests, "help");
+        QTEST(f.log(), "after");
         QCOMPARE(QFile::exists(f.path("startup.tmp")),
                  !opened || !said.startsWith("?") || keys.startsWith("no"));
         if (!lines.isEmpty()) { // still open
