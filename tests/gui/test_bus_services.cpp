@@ -80,7 +80,6 @@ class TestBusServices : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(qEnvironmentVariableIsSet("NUDGEWELL_PRIVATE_BUS"), "run it through ctest");
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
     }
 
     void startNotice_data() {

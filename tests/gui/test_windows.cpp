@@ -216,13 +216,11 @@ private slots:
             QTest::newRow(name) << QString(before) << keys << QString(after) << help << open;
         };
         row("nothing stored, saved", "-|-|-", "Return", "6|0|mm/dd");
-        row("DD/MM is not dd/mm", "3|0|DD/MM", "Return", "3|0|mm/dd");
-        row("DD/MM kept by Cancel", "3|0|DD/MM", "Alt+C", "3|0|DD/MM");
         row("dd/mm, minimised", "15|1|dd/mm", "Return", "15|1|dd/mm");
-        row("Minimize other than 1", "1|yes|-", "Alt+C", "1|0|-");
-        // A number the list does not offer shows as 6; only Save replaces it.
-        row("days not a number", "abc|0|-", "Alt+C", "abc|0|-");
-        row("days above 15", "40|1|-", "Return", "6|1|mm/dd");
+        // Only "1" is minimised and only "dd/mm" day-first; a number the list does not offer
+        // shows as 6, and only Save replaces it.
+        row("odd values, saved", "40|yes|DD/MM", "Return", "6|0|mm/dd");
+        row("odd values, cancelled", "abc|yes|DD/MM", "Alt+C", "abc|0|DD/MM");
         // 9 days and day-first picked, then one key.
         const QString pick = "Tab,9,Tab,Down,";
         row("Esc asks for help", "-|-|-", pick + "Esc", "6|0|-", {205}, true);
