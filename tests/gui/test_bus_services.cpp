@@ -80,38 +80,36 @@ class TestBusServices : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY2(qEnvironmentVariableIsSet("NUDGEWELL_PRIVATE_BUS"), "run it through ctest");
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
     }
 
     void startNotice_data() {
-        QTest::addColumn<QStringList>("standIn"); // empty: none on the bus
-        QTest::addColumn<QString>("bus");         // empty: the session bus
+        QTest::addColumn<QStringList>("standIn"); // empty: none; "no bus": no session bus
         QTest::addColumn<QString>("setting");     // of "Notify At Start"
         QTest::addColumn<QString>("body");        // of the Notify call; empty: none arrives
         QTest::addColumn<QString>("warning");     // the end of the line on standard error
         const QStringList daemon{"--template", "notification_daemon"};
         const QString missed = "\nMissed since Monday 2 December:\nTue 3 December: Dentist";
-        const auto row = [](const char* name, const QStringList& standIn, const QString& bus,
-                            const char* setting, const QString& body, const char* warning) {
-            QTest::newRow(name) << standIn << bus << QString(setting) << body << QString(warning);
+        const auto row = [](const char* name, const QStringList& standIn, const char* setting,
+                            const QString& body, const char* warning) {
+            QTest::newRow(name) << standIn << QString(setting) << body << QString(warning);
         };
-        row("a service that reads markup", daemon, "", "", "Tea &amp; cake" + missed, "");
+        row("a service that reads markup", daemon, "", "Tea &amp; cake" + missed, "");
         row("a service of plain text", daemon + QStringList{"-p", R"({"capabilities": "body"})"},
-            "", "", "Tea & cake" + missed, "");
-        row("turned off", daemon, "", "0", "", "");
-        row("no notification service", {}, "", "", "", "org.freedesktop.Notifications");
-        row("no session bus", {}, kNoBus, "", "", "session bus cannot be reached");
+            "", "Tea & cake" + missed, "");
+        row("turned off", daemon, "0", "", "");
+        row("no notification service", {}, "", "", "org.freedesktop.Notifications");
+        row("no session bus", {"no bus"}, "", "", "session bus cannot be reached");
         row("an error reply", {kNotifications, "/org/freedesktop/Notifications", kNotifications},
-            "", "", "", "GetCapabilities");
+            "", "", "GetCapabilities");
     }
     void startNotice() {
         QFETCH(QStringList, standIn);
-        QFETCH(QString, bus);
         QFETCH(QString, setting);
         QFETCH(QString, body);
         QFETCH(QString, warning);
+        const bool noBus = standIn == QStringList{"no bus"};
         std::unique_ptr<StandIn> service;
-        if (!standIn.isEmpty()) {
+        if (!standIn.isEmpty() && !noBus) {
             service = std::make_unique<StandIn>(standIn, kNotifications);
             QVERIFY(service->up);
         }
@@ -124,9 +122,10 @@ private slots:
                           recordBytes("Dentist", 'X', 'O', "12/03/2002")});
         f.settings.save(keys::Minimize, "1");
         f.settings.save(keys::NotifyAtStart, setting);
-        DBusNotifier notifier(bus.isEmpty()
-                                  ? std::function<QDBusConnection()>(&QDBusConnection::sessionBus)
-                                  : [bus] { return QDBusConnection::connectToBus(bus, "x"); });
+        DBusNotifier notifier([noBus] {
+            return noBus ? QDBusConnection::connectToBus(kNoBus, "x")
+                         : QDBusConnection::sessionBus();
+        });
         QSignalSpy failed(&notifier, &Notifier::failed);
         if (!warning.isEmpty())
             QTest::ignoreMessage(QtWarningMsg,
@@ -139,8 +138,7 @@ private slots:
         timer.start();
         poster.post(f.window.get());
         QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(f.started && f.window->isVisible());
-        QVERIFY(f.window->isMinimized());
+        QVERIFY(f.started && f.window->isMinimized());
         QList<QVariantList> calls;
         const auto notified = [&] {
             return (calls = mockedCalls(kNotifications, "Notify")).size();
@@ -155,11 +153,11 @@ private slots:
         QTRY_COMPARE(notified(), 1);
         const QVariantList& a = calls.first();
         QCOMPARE(a.size(), 8);
-        QCOMPARE(QStringList({a[0].toString(), a[2].toString(), a[3].toString(), a[4].toString()}),
-                 QStringList({"Nudgewell", "nudgewell", "1 reminder today, 1 missed", body}));
-        QCOMPARE(qdbus_cast<QStringList>(a[5]).value(0), QString("default"));
-        QCOMPARE(qdbus_cast<QVariantMap>(a[6]).value("desktop-entry").toString(),
-                 QString("nudgewell"));
+        QCOMPARE(QStringList({a[0].toString(), a[2].toString(), a[3].toString(), a[4].toString(),
+                              qdbus_cast<QStringList>(a[5]).value(0),
+                              qdbus_cast<QVariantMap>(a[6]).value("desktop-entry").toString()}),
+                 QStringList({"Nudgewell", "nudgewell", "1 reminder today, 1 missed", body,
+                              "default", "nudgewell"}));
         QCOMPARE(failed.size(), 0);
 
         // The stand-in numbers its notifications from 1; a click on another program's does
@@ -212,7 +210,6 @@ private slots:
     }
     void systemDate() {
         QFETCH(QString, refusal);
-        QFETCH(QString, error);
         qputenv("TZ", "UTC"); // the clock's time of day is local
         StandIn service({"--session", "--template", "timedated"}, kTimedate);
         QVERIFY(service.up);
@@ -227,9 +224,10 @@ private slots:
                                        : QDBusConnection::sessionBus();
         });
         QString said;
-        QCOMPARE(systemDate.setDateTime(QDateTime(QDate(2002, 3, 4), QTime(10, 30, 15)), &said),
-                 error.isEmpty());
-        QCOMPARE(said, error);
+        const bool set =
+            systemDate.setDateTime(QDateTime(QDate(2002, 3, 4), QTime(10, 30, 15)), &said);
+        QCOMPARE(set, said.isEmpty());
+        QTEST(said, "error");
         // In microseconds since 1970 (UTC), not relative, asking for authorisation.
         const QVariantList asked = {qlonglong(1015237815000000), false, true};
         QCOMPARE(mockedCalls(kTimedate, "SetTime"),

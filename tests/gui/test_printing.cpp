@@ -131,7 +131,6 @@ private slots:
         for (int i = 0; i < printed.size(); ++i) {
             for (qsizetype n = 0; n < printed[i].size(); ++n) {
                 const QString line = printed[i][n];
-                QVERIFY2(!line.contains("years"), qPrintable(line));
                 printed[i][n] = line.simplified();
                 if (n >= 2 && !fake) {
                     const auto match = columns.match(line);

@@ -48,11 +48,9 @@ public:
 // Keeps copied text in memory, away from the desktop's clipboard.
 class FakeClipboard final : public Clipboard {
 public:
-    void setText(const QString& text) override { m_text = text; }
-    QString text() const override { return m_text; }
-
-private:
-    QString m_text;
+    QString copied;
+    void setText(const QString& text) override { copied = text; }
+    QString text() const override { return copied; }
 };
 
 // Records the moments it is asked to set; fails with `refusal` when that is not empty.

@@ -1,0 +1,434 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The calendar, the Options dialog and the Startup List, each driven by key scripts: what they
+// show, store and say, their commands by key, and where they open.
+#include "calendar/calendar_form.h"
+#include "key_script.h"
+#include "options/options_form.h"
+#include "startup/startup_form.h"
+
+#include <QCalendarWidget>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTableView>
+
+using namespace nudgewell;
+using namespace nudgewell::test;
+using Step = FailingFileSystem::Step;
+
+namespace {
+
+const QDate kToday(2002, 3, 20);
+
+// Today pinned to a Wednesday in 2002; the calendar open and active.
+struct CalendarFixture : WindowFixture {
+    CalendarFixture() : WindowFixture(kToday) {
+        start();
+        window->menuCalendar_Click();
+        form = window->findChild<CalendarForm*>();
+        active = form && activeSoon(form);
+    }
+    QCalendarWidget* calendar() const { return form->findChild<QCalendarWidget*>("Calendar1"); }
+    // Clicks a day from the 15th on of the shown month, as a user would.
+    void clickDay(int day) const {
+        auto* view = calendar()->findChild<QTableView*>("qt_calendar_calendarview");
+        for (int cell = 7 * 3; cell < 7 * 7; ++cell) {
+            const QModelIndex index = view->model()->index(cell / 7, cell % 7);
+            if (index.data().toInt() == day)
+                return QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                                         view->visualRect(index).center());
+        }
+    }
+
+    QPointer<CalendarForm> form;
+    bool active = false;
+};
+
+const QStringList kKeys = {keys::DaysChecked, keys::Minimize, keys::CalendarFormat};
+
+// The three settings as "Days Checked|Minimize|Calendar Format", "-" for a missing one.
+QString stored(const SettingsStore& settings) {
+    QStringList values;
+    for (const QString& key : kKeys)
+        values << (settings.get(key).isEmpty() ? "-" : settings.get(key));
+    return values.join('|');
+}
+
+const QByteArray kThree = "10/15/200209:05:00 PM 10/16/200208:00:00 AM 10/17/200210:30:15 AM ";
+const QStringList kThreeLines = {" 10/17/2002    10:30 am    Thursday\t3",
+                                 " 10/16/2002    08:00 am    Wednesday\t2",
+                                 " 10/15/2002    09:05 pm    Tuesday\t1"};
+const QString kQuestion = "Delete Old Dates: Do you want to delete all of the old startup dates?";
+
+// How many of this process's open files are `path`.
+int openHandles(const QString& path) {
+    int n = 0;
+    for (const QFileInfo& fd : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+        n += fd.symLinkTarget() == QFileInfo(path).canonicalFilePath();
+    return n;
+}
+
+struct StartupFixture : WindowFixture {
+    StartupFixture() : WindowFixture(QDate(2002, 10, 17)) { start(); }
+    // F2 from the main window. The style lets a child window pass for active while its parent
+    // is, so this waits for the real thing.
+    StartupForm* open() {
+        press(Qt::Key_F2);
+        auto* form = window->findChild<StartupForm*>();
+        return form && QTest::qWaitFor([form] { return QApplication::activeWindow() == form; })
+                   ? form
+                   : nullptr;
+    }
+    QByteArray log() const { return readFile(path("startup.dat")); }
+    static QStringList listed(const StartupForm* form) {
+        QStringList out;
+        const auto* list = form->findChild<QListWidget*>("startuplist");
+        for (int row = 0; row < list->count(); ++row)
+            out << list->item(row)->text();
+        return out;
+    }
+};
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensOnceAtItsCorner() {
+        CalendarFixture f;
+        QVERIFY(f.active);
+        // At its corner of the 800 x 800 offscreen screen; the toolbar button of the main
+        // window brings the one calendar back rather than open another.
+        QCOMPARE(f.form->pos(), QPoint(531, 436));
+        f.action("toolcalendar")->trigger();
+        QCOMPARE(f.window->findChildren<CalendarForm*>().size(), 1);
+        QVERIFY(activeSoon(f.form));
+        // A grown window keeps its corner; one larger than the screen goes to the top left.
+        QCOMPARE(calendarPosition({15360, 11520}, {4500, 5000}), QPointF(9905, 5375));
+        QCOMPARE(calendarPosition({3000, 4000}, {3075, 4320}), QPointF(0, 0));
+    }
+
+    // Each row types its keys into the open calendar: "pick:N" picks the Nth of March,
+    // "click:N" clicks it, "tool:" clicks a toolbar button, "away:" goes to the main window or
+    // a box of the calendar's own and back, "no" answers the next question No and "refuse"
+    // has the computer refuse its date.
+    void calendar_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("picked"); // the day after, 0 once closed
+        QTest::addColumn<QList<int>>("help");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<int>("set"); // requests to set the computer's date
+        const auto row = [](const char* name, const char* keys, int picked,
+                            const QList<int>& help = {}, const QString& said = {},
+                            const char* copied = "", int set = 0) {
+            QTest::newRow(name) << QString(keys) << picked << help << said << QString(copied)
+                                << set;
+        };
+        // The copy rules are the core's; each way of asking copies the picked or clicked day.
+        row("copy by menu", "pick:17,Alt+F,Y", 17, {}, {}, "3/17/02");
+        row("copy by cm1", "pick:17,tool:cm1", 17, {}, {}, "3/17/02");
+        row("copy a clicked day", "click:17", 17, {}, {}, "3/17/02");
+        const QString ask = "Change Computer Date: Do you want to change the date of the "
+                            "computer to \rMonday, March 4, 2002?";
+        row("change date, No", "pick:4,no,Ctrl+D", 4, {}, ask);
+        // The fake clock stays put, so the new today is still the 20th.
+        row("change date, Yes", "pick:4,Ctrl+D", 20, {}, ask, "", 1);
+        row("change date, refused", "pick:4,refuse,Ctrl+D", 4, {},
+            ask + "|Nudgewell: The computer's date was not changed.\nNot now.", "", 1);
+        row("Ctrl+T", "pick:1,Ctrl+T", 20);
+        // F1 in an open menu gives the keyboard back to the window, not to the menu bar.
+        row("F1 on the calendar", "pick:1,F1", 1, {209});
+        row("Help on Calendar", "pick:1,Alt+H,C", 1, {209});
+        row("Help Topics", "pick:1,Alt+H,H", 1, {0});
+        row("F1 on Copy", "pick:1,Alt+F,F1", 1, {211});
+        row("cm3", "pick:1,tool:cm3", 1, {209});
+        // Activation shows today, but not back from the calendar's own question and error boxes.
+        row("back from the main window", "pick:1,away:main", 20);
+        row("back from a box of its own", "pick:1,away:box", 1);
+        row("F12", "F12", 0);
+        row("cm4", "tool:cm4", 0);
+    }
+    void calendar() {
+        QFETCH(QString, keys);
+        QFETCH(int, picked);
+        QFETCH(int, set);
+        CalendarFixture f;
+        QVERIFY(f.active);
+        // No part in a date handed over as a number; the copy in the short form.
+        f.store("Calendar Format=dd/mm;Copy Date=yes;Short Date=yes");
+        runScript(keys, f.form,
+                  {{"pick",
+                    [&](const QString& day) {
+                        f.calendar()->setSelectedDate(QDate(2002, 3, day.toInt()));
+                    }},
+                   {"click", [&](const QString& day) { f.clickDay(day.toInt()); }},
+                   {"tool",
+                    [&](const QString& key) {
+                        QTest::mouseClick(f.form->findChild<QToolBar*>()->widgetForAction(
+                                              f.form->findChild<QAction*>(key)),
+                                          Qt::LeftButton);
+                    }},
+                   {"away",
+                    [&](const QString& to) { // a window of ours, then back
+                        QDialog box(f.form);
+                        box.setModal(true);
+                        QWidget* other =
+                            to == "main" ? static_cast<QWidget*>(f.window.get()) : &box;
+                        other->show();
+                        QVERIFY(activeSoon(other));
+                        if (other != f.window.get())
+                            other->hide();
+                        QVERIFY(activeSoon(f.form));
+                    }},
+                   {"no", [&](const QString&) { f.messages.answers = {false}; }},
+                   {"refuse", [&](const QString&) { f.systemDate.refusal = "Not now."; }}});
+        QVERIFY(!QApplication::activePopupWidget());
+        QTEST(f.help.requests, "help");
+        QTEST(f.messages.shown.join('|'), "said");
+        QTEST(f.clipboard.text(), "copied");
+        const QDateTime moment(QDate(2002, 3, 4), QTime(10, 30, 15));
+        QCOMPARE(f.systemDate.requests, QList<QDateTime>(set, moment));
+        QTRY_COMPARE(f.form.isNull(), picked == 0);
+        if (picked) {
+            QTRY_COMPARE(f.calendar()->selectedDate(), QDate(2002, 3, picked));
+            QCOMPARE(f.form->findChild<QLabel*>("lbldatedisplay2")->text(),
+                     QString("Wednesday, March 20, 2002"));
+            QVERIFY(f.calendar()->hasFocus());
+        }
+    }
+
+    // Each row stores its settings, opens the dialog and types its keys, "close" clicking the
+    // close box and "unwritable" making the settings file a folder.
+    void options_data() {
+        QTest::addColumn<QString>("before"); // as stored(), "-" storing nothing
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QList<int>>("help");
+        QTest::addColumn<bool>("open");
+        const auto row = [](const char* name, const char* before, const QString& keys,
+                            const char* after, const QList<int>& help = {}, bool open = false) {
+            QTest::newRow(name) << QString(before) << keys << QString(after) << help << open;
+        };
+        row("nothing stored, saved", "-|-|-", "Return", "6|0|mm/dd");
+        row("dd/mm, minimised", "15|1|dd/mm", "Return", "15|1|dd/mm");
+        // Only "1" is minimised and only "dd/mm" day-first; a number the list does not offer
+        // shows as 6, and only Save replaces it.
+        row("odd values, saved", "40|yes|DD/MM", "Return", "6|0|mm/dd");
+        row("odd values, cancelled", "abc|yes|DD/MM", "Alt+C", "abc|0|DD/MM");
+        // 9 days and day-first picked, then one key.
+        const QString pick = "Tab,9,Tab,Down,";
+        row("Esc asks for help", "-|-|-", pick + "Esc", "6|0|-", {205}, true);
+        row("Enter saves", "-|-|-", pick + "Return", "9|0|dd/mm");
+        row("Alt+S saves", "-|-|-", pick + "Alt+S", "9|0|dd/mm");
+        row("Alt+C cancels", "-|-|-", pick + "Alt+C", "6|0|-");
+        row("Alt+H asks for help", "-|-|-", pick + "Alt+H", "6|0|-", {205}, true);
+        row("close box saves nothing", "-|-|-", pick + "close", "6|0|-");
+        // Enter says so when the settings cannot be written, and the dialog stays.
+        row("unwritable settings", "-|-|-", "unwritable," + pick + "Return", "6|0|-", {}, true);
+        // Tab reaches the pair of date formats on the chosen one and leaves from there, round
+        // the three buttons back to the first control; the arrows change the choice.
+        const QList<int> topics = {206, 207, 208, 208, 205, 205, 205, 206};
+        const QString round = "F1,Tab,F1,Tab,F1,%1,F1,Tab,F1,Tab,F1,Tab,F1,Tab,F1,Return";
+        row("round the controls, Down", "-|-|mm/dd", round.arg("Down"), "6|0|dd/mm", topics);
+        row("round the controls, Up", "-|-|dd/mm", round.arg("Up"), "6|0|mm/dd", topics);
+    }
+    void options() {
+        QFETCH(QString, before);
+        QFETCH(QString, keys);
+        QFETCH(QList<int>, help);
+        QFETCH(bool, open);
+        WindowFixture f;
+        for (int i = 0; i < kKeys.size(); ++i) {
+            if (before.section('|', i, i) != "-")
+                f.settings.save(kKeys[i], before.section('|', i, i));
+        }
+        OptionsForm form(f.settings, f.messages, f.help, nullptr);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        runScript(keys, &form,
+                  {{"close", [&](const QString&) { form.close(); }},
+                   {"unwritable", [&](const QString&) {
+                        QVERIFY(QFile::remove(f.settings.fileName()) &&
+                                QDir().mkdir(f.settings.fileName()));
+                    }}});
+        // A mnemonic presses its button with a short animation.
+        QTRY_COMPARE(f.help.requests, help);
+        QTRY_COMPARE(form.isVisible(), open);
+        QTEST(stored(f.settings), "after");
+        QCOMPARE(f.messages.shown.size(), open && help.isEmpty() ? 1 : 0);
+    }
+
+    // 12 days and day-first, picked by key inside F11, reach the main window's list and label.
+    void saveReachesTheMainWindow() {
+        WindowFixture f(QDate(2002, 10, 17));
+        // One one-time reminder a day, from the day before today to 20 days ahead.
+        QList<QByteArray> records;
+        for (int offset = -1; offset <= 20; ++offset)
+            records << recordBytes("Day", 'X', 'O',
+                                   QDate(2002, 10, 17).addDays(offset).toString("MM/dd/yyyy"));
+        f.writeReminders(records);
+        f.start();
+        QTimer::singleShot(0, [&] {
+            // The keys go to the dialog once it has the focus, however slow the machine.
+            // Without it within 5 s nothing is typed, and the checks below fail.
+            if (!QTest::qWaitFor([] {
+                    const QWidget* modal = QApplication::activeModalWidget();
+                    return modal && modal->isActiveWindow() &&
+                           modal->isAncestorOf(QApplication::focusWidget());
+                }))
+                return;
+            // From Check1 to the list's top, 11 down, then the other date order.
+            runScript("Tab,Home," + QString("Down,").repeated(11) + "Tab,Down,Return",
+                      QApplication::activeModalWidget(), {});
+            // Should Enter not close it, the close box does, and the checks below fail.
+            QTimer::singleShot(500, [] { closeModalSoon(); });
+        });
+        f.press(Qt::Key_F11);
+        QVERIFY(f.activate());
+        QTRY_COMPARE(f.find<QLabel>("lblShowDate2")->text(), QString("17/10/02"));
+        QTRY_COMPARE(f.lines("reminderlist").size(), 13);
+        QCOMPARE(f.lines("reminderlist").first().left(8), QString("17/10/02"));
+        QCOMPARE(f.lines("reminderlist").last().left(8), QString("29/10/02"));
+        QCOMPARE(f.settings.get(keys::DaysChecked), QString("12"));
+    }
+
+    // Each row opens the list on its log and types its keys: "fail:" fails a disk step from
+    // the start, "no" answers the question No, "append:" is another program adding a start,
+    // "act:" triggers an action, "menuF1" is F1 on Help Contents in the open Help menu, "main"
+    // is F2 from the main window, "close" is the close box. The messages say "?" for the
+    // question and "%1" for the log's name.
+    void startupList_data() {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("lines"); // none once closed
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QList<int>>("help");
+        const QByteArray last = kThree.right(22);
+        const QStringList purged = {" 10/17/02    10:30 am    Thursday\t1"};
+        const auto row = [](const char* name, const QByteArray& log, const char* keys,
+                            const QByteArray& after, const QStringList& lines,
+                            const QString& said = "", const QList<int>& help = {}) {
+            QTest::newRow(name) << log << QString(keys) << after << lines << said << help;
+        };
+        row("No changes nothing", kThree, "no,F9", kThree, kThreeLines, "?");
+        row("Yes keeps the last start", kThree, "F9", last, purged, "?");
+        // 3.5 records count as 4: the torn fourth is the last, padded to a whole record.
+        // Rows are sized by the shape of their line: lines wider than the first (whose time
+        // cannot be read) must still show whole.
+        const QByteArray garbage = kThree + "10/17/2002garbage     ";
+        row("a time that cannot be read", garbage, "", garbage,
+            QStringList{" 10/17/2002    garbage    Thursday\t4"} + kThreeLines);
+        row("torn last record", kThree + "10/18/2002 ", "F9", "10/18/2002            ",
+            {" 10/18/02        Friday\t1"}, "?");
+        // Every step of the purge fails in test_write_paths; here, what the window says.
+        row("renaming fails", kThree, "fail:Rename,F9", kThree, kThreeLines,
+            "?|Nudgewell: The old startup dates could not be deleted.\ninjected failure");
+        row("folder flush fails, the purge stands", kThree, "fail:SyncDirectory,F9", last, purged,
+            "?|Nudgewell: The old startup dates were deleted, but the folder could not be written "
+            "to disk; a power cut now could bring them back.\ninjected failure");
+        // A log that can only be read is listed, and F9 asks nothing. (One that cannot be
+        // opened at all is among the broken files.)
+        row("log can only be read", kThree, "fail:Open,F9", kThree, kThreeLines,
+            "Nudgewell: %1 can only be read. The Startup List shows its dates, but the old dates "
+            "cannot be deleted.\ninjected failure");
+        // The purge keeps the last start the file holds, and the list follows the file.
+        row("another program appends", kThree,
+            "append:10/18/200207:00:00 AM ,F9,append:10/19/200207:00:00 AM ",
+            "10/18/200207:00:00 AM 10/19/200207:00:00 AM ",
+            {" 10/18/02    07:00 am    Friday\t1", " 10/19/02    07:00 am    Saturday\t2"}, "?");
+        // The toolbar's topic, the menu's, the contents, F1 on the list and on a menu item. Keys
+        // compare exactly; About is the main window's one About window.
+        row("help", kThree, "act:toolhelp,act:menuhelp2,act:menuhelp1,F1,menuF1,key:ToolDelete",
+            kThree, kThreeLines, "", {206, 210, 0, 210, 206});
+        row("F2 again brings it back", kThree, "main", kThree, kThreeLines);
+        // Closed, it frees the log, and the main window shows what changed meanwhile.
+        row("closed by F12", kThree, "act:menuhelp3,F12", kThree, {});
+        row("closed by toolclose", kThree, "act:toolclose", kThree, {});
+        row("closed by the close box", kThree, "close", kThree, {});
+    }
+    void startupList() {
+        QFETCH(QByteArray, log);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, said);
+        StartupFixture f;
+        writeFile(f.path("startup.dat"), log);
+        writeFile(f.path("startup.tmp"), "stale");
+        if (keys.startsWith("fail:"))
+            f.files.failAt = keys.startsWith("fail:Rename")          ? Step::Rename
+                             : keys.startsWith("fail:SyncDirectory") ? Step::SyncDirectory
+                                                                     : Step::Open;
+        QPointer<StartupForm> form = f.open();
+        QVERIFY(form);
+        QCOMPARE(form->pos(), f.window->pos());
+        QCOMPARE(openHandles(f.path("startup.dat")), 1);
+        const bool opened = f.files.failAt != Step::Open;
+        for (const char* name : {"menudelete", "tooldelete"})
+            QCOMPARE(form->findChild<QAction*>(name)->isEnabled(), opened);
+        f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
+        runScript(
+            keys, form,
+            {{"fail", [](const QString&) {}},
+             {"no", [&](const QString&) { f.messages.answers = {false}; }},
+             {"append",
+              [&](const QString& record) {
+                  QFile file(f.path("startup.dat"));
+                  QVERIFY(file.open(QIODevice::Append) && file.write(record.toLatin1()) == 22);
+              }},
+             {"act", [&](const QString& name) { form->findChild<QAction*>(name)->trigger(); }},
+             {"key", [&](const QString& key) { form->Toolbar1_ButtonClick(key); }},
+             {"menuF1",
+              [&](const QString&) {
+                  auto* menu = form->findChild<QMenu*>("menuhelp");
+                  menu->popup(form->mapToGlobal(QPoint(0, 0)));
+                  QVERIFY(QTest::qWaitForWindowExposed(menu));
+                  menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
+                  QTest::keyClick(menu, Qt::Key_F1);
+              }},
+             {"main",
+              [&](const QString&) { // F2 from the main window
+                  QVERIFY(f.activate());
+                  QTest::keyClick(f.window.get(), Qt::Key_F2);
+                  QTRY_COMPARE(QApplication::activeWindow(), form.data());
+                  QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
+              }},
+             {"close", [&](const QString&) { form->close(); }}});
+        QCOMPARE(f.messages.shown.join('|'),
+                 QString(said).replace("?", kQuestion).replace("%1", f.path("startup.dat")));
+        QTEST(f.help.requests, "help");
+        QTEST(f.log(), "after");
+        QCOMPARE(QFile::exists(f.path("startup.tmp")),
+                 !opened || !said.startsWith("?") || keys.startsWith("no"));
+        if (!lines.isEmpty()) { // still open, and no line cut off in a window narrower than them
+            QTRY_COMPARE_WITH_TIMEOUT(StartupFixture::listed(form), lines, 1000);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+            auto* list = form->findChild<QListWidget*>("startuplist");
+            form->resize(80, form->height());
+            QApplication::processEvents();
+            QStyleOptionViewItem option;
+            option.initFrom(list);
+            const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
+            for (int row = 0; row < list->count(); ++row)
+                QVERIFY(
+                    reach >=
+                    list->itemDelegate()->sizeHint(option, list->model()->index(row, 0)).width());
+            return;
+        }
+        QTRY_VERIFY(!form);
+        const QWidget* about = f.window->findChild<QWidget*>("AboutForm");
+        QCOMPARE(about && about->isVisible(), keys.contains("menuhelp3"));
+        QVERIFY(f.window->isVisible() && f.activate());
+        QTRY_COMPARE(f.lines("reminderlist").value(0).left(20), QString("10/18/02   Fri\tOnce "));
+        QCOMPARE(openHandles(f.path("startup.dat")), 0);
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "test_windows.moc"
