@@ -83,8 +83,8 @@ hand_written = {
     b"FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BCrgen M=C3=BC=\r\nller\r\n"
     b"TEL;CELL:+49 170 0000000\r\nBDAY:1988-03-04\r\nEND:VCARD\r\n"
     b"BEGIN:VCARD\r\nVERSION:2.1\r\nN:;Grandma;;;\r\nBDAY:--03-09\r\nEND:VCARD\r\n",
-    # A mail program's 4.0: VALUE=date, a time part, folded lines, ANNIVERSARY.
-    "mail-4.0.vcf": b"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Chris\r\n  Olsen\r\n"
+    # A mail program's 4.0: VALUE=date, a time part, a line folded inside a word, ANNIVERSARY.
+    "mail-4.0.vcf": b"BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Chris Ol\r\n sen\r\n"
     b"BDAY;VALUE=date:19720229\r\nANNIVERSARY:20050716T120000Z\r\nEND:VCARD\r\n",
     # A desktop address book's 3.0 with LF only and its anniversary field.
     "desktop-3.0.vcf": b"BEGIN:VCARD\nVERSION:3.0\nFN:Mia Lind\nN:Lind;Mia;;;\n"
