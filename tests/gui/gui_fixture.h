@@ -122,14 +122,15 @@ struct WindowFixture {
     }
 
     // Runs steps separated by "; ", as a user would: a key as QKeySequence spells it ("F5",
-    // "Ctrl+PgUp"), pressed where the focus is; "type|paste|char <text>"; "trigger <action or
-    // button>"; "focus <widget>"; "pick <box> <index>"; "date <yyyy-MM-dd>"; "row|click|dclick
-    // <list> <row from 1>", or click a widget; "fail <file step>"; "answer no"; "store
-    // <Key=value>"; "locale <name>"; "start" (again); "modal <action>" (its window closed at
-    // once); "activate"; "close <window>"; "about"; "title <menu>" (highlighted by Alt and the
-    // arrows); "file <records>" (the bytes on disk now); "replace <records>" (renamed over it);
-    // "wait <ms>"; "hidetip"; "mark"; "is <probe> <value>". The window starts at the first step
-    // that needs it.
+    // "Ctrl+PgUp"), pressed where the focus is (in About while it shows); "type|paste|char
+    // <text>"; "trigger <action or button>"; "focus <widget>"; "pick <box> <index>"; "date
+    // <yyyy-MM-dd>"; "row|click|dclick <list> <row from 1>", or click a widget; "fail <file
+    // step> [call]"; "answer no"; "store <Key=value;...>"; "locale <name>"; "clock <ISO date and
+    // time>"; "start" (again); "modal <action>" (its window closed as it shows); "activate";
+    // "close <window>"; "title <menu>" (highlighted by Alt and the arrows); "file <records>" (the
+    // bytes on disk now); "replace <records>" (renamed over it); "resize <width> <height>" (in
+    // twips); "maximise"; "restore"; "wait <ms>"; "hidetip"; "mark" (the lists' resets and
+    // sizes); "is <probe> <value>". The window starts at the first step that needs it.
     void run(const QString& steps);
     // What the window shows now, by a name from the table in it.
     QString probe(const QString& name) const;

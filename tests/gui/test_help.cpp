@@ -69,15 +69,13 @@ private slots:
         };
         const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
         QVERIFY(pages.size() >= 12);
-        const QRegularExpression reference(QStringLiteral("(?:href|src)=\"([^\"]+)\""));
+        // Links to the web are not checked.
+        const QRegularExpression reference(QStringLiteral("(?:href|src)=\"(?!https?:)([^\"]+)\""));
         int links = 0;
         for (const QUrl& page : pages) {
             const QString html = QString::fromUtf8(m_engine->fileData(page));
             for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
-                const QUrl target(m.captured(1));
-                if (target.scheme() == "http" || target.scheme() == "https")
-                    continue;
-                check(page, page.resolved(target));
+                check(page, page.resolved(QUrl(m.captured(1))));
                 ++links;
             }
         }

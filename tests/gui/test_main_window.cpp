@@ -176,20 +176,20 @@ private slots:
         // Secondary windows open once; OK hides About where it was left; Exit closes them all.
         row("other windows", "",
             "trigger menuhelpabout; trigger butAboutOKR; is windows ; trigger menuhelpabout; "
-            "trigger toolcalendar; "
-            "trigger menuCalendar; trigger toolstartup; is windows AboutForm=About Nudgewell, "
+            "trigger "
+            "toolcalendar; trigger menuCalendar; trigger toolstartup; is windows AboutForm=About "
+            "Nudgewell, "
             "calendar=Calendar, startup=Startup List; trigger menuclose; is windows ",
             "=", "none");
         // The help each command and F1 ask for (0: the contents).
         for (const auto& [name, steps, topics] :
              {std::tuple{"help commands",
-                         "trigger helponreminders; trigger helpusingreminders; "
-                         "trigger toolhelp; focus reminderlist; F1; focus "
-                         "reminder; F1; F3; focus reminderlist2; F1",
+                         "trigger helponreminders; trigger helpusingreminders; trigger toolhelp; "
+                         "focus reminderlist; F1; focus reminder; F1; F3; focus reminderlist2; F1",
                          "0 201 201 200 200 200"},
               {"F1 in the editor",
-               "F7; focus txtreminder; F1; focus typelist; F1; focus "
-               "yearlist; F1; focus Calendar2; F1; title menureminder2; Down; F1",
+               "F7; focus txtreminder; F1; focus typelist; F1; focus yearlist; F1; focus "
+               "Calendar2; F1; title menureminder2; Down; F1",
                "202 202 202 200 202"},
               {"F1 in the menus",
                "title menureminder1; F1; Alt+F; F1; Alt+F; Down; F1; Alt+F; Down; Down; Down; F1; "
@@ -226,9 +226,8 @@ private slots:
             "reminderlist");
         row("upcoming, empty", "", "is label You have no upcoming reminders!", "=", "reminder");
         row("all, empty", "",
-            "F3; F9; is title Nudgewell -  0 saved; is label You have no "
-            "reminders saved!",
-            "", "reminder", {del});
+            "F3; F9; is title Nudgewell -  0 saved; is label You have no reminders saved!", "",
+            "reminder", {del});
         // Menus and toolbar show and allow what the state table says, in every state; the
         // toolbar as it shows, a disabled button with "-".
         const QString tail = " toolsep7 %1 toolstartup toolcalendar toolsep12 tooloptions "
