@@ -132,14 +132,12 @@ private slots:
         QFETCH(QString, message);
 
         QTemporaryDir elsewhere;
-        QStringList places = {m_copy.path()};
-        if (collection == "missing") {
-            places = {elsewhere.filePath("Nudgewell.qhc"),
-                      elsewhere.filePath("share/Nudgewell.qhc")};
-        } else if (collection == "garbage") {
-            places = {elsewhere.filePath("Nudgewell.qhc")};
+        QStringList places = {collection == "built" ? m_copy.path()
+                                                    : elsewhere.filePath("Nudgewell.qhc")};
+        if (collection == "missing")
+            places << elsewhere.filePath("share/Nudgewell.qhc");
+        else if (collection == "garbage")
             writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
-        }
         FakeMessageBoxes messages;
         QtHelpViewer viewer(messages, places);
         HelpWindow* first = nullptr;
@@ -172,10 +170,9 @@ private slots:
         for (const QString& place : message.isEmpty() ? QStringList() : places)
             QVERIFY2(messages.last().startsWith(message) && messages.last().contains(place),
                      qPrintable(messages.last()));
-        if (page.isEmpty()) {
-            QVERIFY(!viewer.window());
+        QCOMPARE(viewer.window() != nullptr, !page.isEmpty());
+        if (page.isEmpty())
             return;
-        }
         HelpWindow* window = viewer.window();
         QVERIFY(window->isVisible());
         // Wholly on the screen (800 x 600 here), however large it would be.
