@@ -200,6 +200,10 @@ inline QString WindowFixture::probe(const QString& name) const {
             a->isEnabled() != (row.visible(state) && row.enabled(state)))
             wrong << QString(row.objectName);
     }
+    QStringList allowed; // what the Reminder menu allows now, by the rules themselves
+    for (const QAction* a : window->findChild<QMenu*>("menureminder1")->actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator())
+            allowed << a->objectName();
     const QRect screen = window->screen()->geometry();
     const QFontMetricsF metrics(find<QListView>(list)->font());
     const QList<qreal> stops = ReminderLineDelegate::tabStops(metrics, clock.locale());
@@ -251,6 +255,7 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"resets", QString::number(resets)},
         {"toolbar", toolbar.join(' ')},
         {"states", wrong.isEmpty() ? "ok" : wrong.join(' ')},
+        {"allowed", allowed.join(' ')},
         {"startup", QString(readFile(path("startup.dat"))).replace(' ', '_')},
         {"days", settings.get("Days Checked")},
         {"stored", settings.get("Height") + ' ' + settings.get("Width")},
