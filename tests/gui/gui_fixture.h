@@ -5,6 +5,7 @@
 #include "fake_services.h"
 #include "fakes.h"
 #include "main/main_window.h"
+#include "main/views.h"
 #include "ui/twips.h"
 
 #include <QAbstractButton>
@@ -12,13 +13,11 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QMenuBar>
-#include <QStringList>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,14 +30,17 @@
 
 namespace nudgewell::test {
 
-// Closes the modal window that is open a moment from now, noting its caption.
+// Closes the modal window that opens next, noting its caption. It waits for the window (a
+// loaded machine may take seconds to show it) rather than closing whatever is up at a fixed time.
 inline void closeModalSoon(QString* caption = nullptr) {
-    QTimer::singleShot(50, [caption] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            if (caption)
-                *caption = modal->windowTitle();
-            modal->close();
-        }
+    QTimer::singleShot(0, [caption] {
+        QWidget* modal = nullptr;
+        if (!QTest::qWaitFor(
+                [&] { return (modal = QApplication::activeModalWidget()) && modal->isVisible(); }))
+            return qWarning("no modal window to close");
+        if (caption)
+            *caption = modal->windowTitle();
+        modal->close();
     });
 }
 
@@ -98,7 +100,7 @@ struct WindowFixture {
         QTest::keyClick(focus ? focus : window.get(), Qt::Key(key), modifiers);
         return reminderBytes();
     }
-    void type(const QString& text) const { QTest::keyClicks(QApplication::focusWidget(), text); }
+    void type(const QString& text) const { QTest::keyClicks(focused(), text); }
 
     // A size in twips as pixels on the window's screen.
     QSize pixels(double width, double height) const {
@@ -108,14 +110,8 @@ struct WindowFixture {
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
     QAction* action(const QString& name) const { return find<QAction>(name); }
     QSizeF twips() const { return {window->widthTwips(), window->heightTwips()}; }
-    // The visible ones among the named actions, a disabled one with "-" after its name.
-    QString shown(const QStringList& names) const {
-        QStringList out;
-        for (const QString& name : names) {
-            if (const QAction* a = action(name); a->isVisible())
-                out << name + (a->isEnabled() ? "" : "-");
-        }
-        return out.join(' ');
+    QList<QSize> listSizes() const {
+        return {find<QWidget>("reminderlist")->size(), find<QWidget>("reminderlist2")->size()};
     }
     QStringList lines(const QString& list) const {
         QStringList out;
@@ -126,20 +122,25 @@ struct WindowFixture {
     }
 
     // Runs steps separated by "; ", as a user would: a key as QKeySequence spells it ("F5",
-    // "Ctrl+PgUp"), pressed where the focus is; "type|paste|char <text>"; "trigger <action or
-    // button>"; "focus <widget>"; "pick <box> <index>"; "date <yyyy-MM-dd>"; "row|click|dclick
-    // <list> <row from 1>", or click a widget; "fail <file step>"; "answer no"; "store
-    // <Key=value>"; "locale <name>"; "start" (again); "modal <action>" (its window closed at
-    // once); "activate"; "close <window>"; "about"; "title <menu>" (highlighted by Alt and the
-    // arrows); "file <records>" (the bytes on disk now); "replace <records>" (renamed over it);
-    // "wait <ms>"; "hidetip"; "mark"; "is <probe> <value>". The window starts at the first step
-    // that needs it.
+    // "Ctrl+PgUp"), pressed where the focus is (in About while it shows); "type|paste|char
+    // <text>"; "trigger <action or button>"; "focus <widget>"; "pick <box> <index>"; "date
+    // <yyyy-MM-dd>"; "row|click|dclick <list> <row from 1>", or click a widget; "fail <file
+    // step> [call]"; "answer no"; "store <Key=value;...>"; "locale <name>"; "clock <ISO date and
+    // time>"; "start" (again); "modal <action>" (its window closed as it shows); "activate";
+    // "close <window>"; "title <menu>" (highlighted by Alt and the arrows); "file <records>" (the
+    // bytes on disk now); "replace <records>" (renamed over it); "resize <width> <height>" (in
+    // twips); "maximise"; "restore"; "wait <ms>"; "hidetip"; "mark" (the lists' resets and
+    // sizes); "is <probe> <value>". The window starts at the first step that needs it.
     void run(const QString& steps);
     // What the window shows now, by a name from the table in it.
     QString probe(const QString& name) const;
+    // About while it shows, else the main window.
     QWidget* active() const {
+        auto* about = find<QWidget>("AboutForm");
         return about && about->isVisible() ? about : static_cast<QWidget*>(window.get());
     }
+    static QWidget* focused() { return QApplication::focusWidget(); }
+    QCalendarWidget* calendar() const { return find<QCalendarWidget>("Calendar2"); }
 
     QTemporaryDir dir;
     FakeClock clock;
@@ -152,9 +153,9 @@ struct WindowFixture {
     FakeSystemDate systemDate;
     std::unique_ptr<MainWindow> window;
     bool started = false;
-    QWidget* about = nullptr;
-    QString caption; // of the last modal window
-    int resets = 0;  // of the lists' models, since the start or "mark"
+    QString caption;     // of the last modal window
+    int resets = 0;      // of the lists' models, since the start or "mark"
+    QList<QSize> marked; // the lists' sizes at "mark"
 };
 
 // A file's records as "text|XW|12/07/2037" with an optional "|reserved", joined by ", ".
@@ -176,20 +177,20 @@ inline QString WindowFixture::probe(const QString& name) const {
     const bool all = find<QWidget>("reminderlist2")->isVisible();
     const auto nameOf = [](const QWidget* w) { return w ? w->objectName() : QString("none"); };
     QStringList topics, windows, labels;
-    for (const char* label : {"LabelNoRemindersAll", "LabelNoRemindersWeek"}) {
+    for (const char* label : {"LabelNoRemindersAll", "LabelNoRemindersWeek"})
         if (find<QLabel>(label)->isVisible())
             labels << find<QLabel>(label)->text();
-    }
     for (int topic : help.requests)
         topics << QString::number(topic);
-    for (const QWidget* w : QApplication::topLevelWidgets()) { // not menus and tips
+    for (const QWidget* w : QApplication::topLevelWidgets()) // not menus and tips
         if (w->isVisible() && w != window.get() && !w->objectName().isEmpty())
             windows << w->objectName() + '=' + w->windowTitle();
-    }
     windows.sort();
-    QStringList toolbar, wrong; // the actions that do not show as the state table says
+    QStringList toolbar, wrong; // the toolbar as it shows, a disabled button with "-"; the
+    // actions that do not show as the state table says
     for (const QAction* a : find<QWidget>("Toolbar1")->actions())
-        toolbar << a->objectName();
+        if (a->isVisible())
+            toolbar << a->objectName() + (a->isEnabled() ? "" : "-");
     const WindowState state{window->isEditing() ? Mode::Editing : Mode::Browsing, window->view(),
                             !lines(list).isEmpty(), window->session().readOnly()};
     for (const ActionState& row : actionStates()) {
@@ -199,6 +200,28 @@ inline QString WindowFixture::probe(const QString& name) const {
             a->isEnabled() != (row.visible(state) && row.enabled(state)))
             wrong << QString(row.objectName);
     }
+    QStringList allowed; // what the Reminder menu allows now, by the rules themselves
+    for (const QAction* a : window->findChild<QMenu*>("menureminder1")->actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator())
+            allowed << a->objectName();
+    const QRect screen = window->screen()->geometry();
+    const QFontMetricsF metrics(find<QListView>(list)->font());
+    const QList<qreal> stops = ReminderLineDelegate::tabStops(metrics, clock.locale());
+    const auto width = [&](const QString& text) { return metrics.horizontalAdvance(text); };
+    const int rowWidth =
+        find<QListView>(list)->model()->index(0, 0).data(Qt::SizeHintRole).toSize().width();
+    QStringList overflowing; // the lines and weekdays that do not fit their columns
+    for (const QString& line : lines(list))
+        if (const QStringList parts = line.split('\t');
+            parts.size() != 3 || width(parts[0]) >= stops[0] ||
+            width(parts[1]) >= stops[1] - stops[0] || stops[1] + width(parts[2]) > rowWidth)
+            overflowing << line;
+    for (int day = 1; day <= 7; ++day)
+        if (const QString name = clock.locale().dayName(day, QLocale::ShortFormat);
+            width("00/00/00   " + name) >= stops[0])
+            overflowing << name;
+    const QSize fitted = pixels(twips().width() - 365, twips().height() - 1920);
+    const auto yes = [](bool b) { return QString(b ? "yes" : "no"); };
     const QMap<QString, QString> probes = {
         // The panel shows exactly while editing, and no list with it.
         {"editing", window->isEditing() != editor || (editor && (upcoming || all)) ? "differ"
@@ -208,7 +231,7 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"selected", text->selectedText()},
         {"choices", find<QComboBox>("typelist")->currentText() + ' ' +
                         find<QComboBox>("yearlist")->currentText()},
-        {"date", find<QCalendarWidget>("Calendar2")->selectedDate().toString(Qt::ISODate)},
+        {"date", calendar()->selectedDate().toString(Qt::ISODate)},
         {"current", QString::number(window->currentRecord())},
         {"count", QString::number(window->recordCount())},
         {"row", QString::number(find<QListView>(list)->currentIndex().row() + 1)},
@@ -218,10 +241,7 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"list", lines(list).join(" | ")},
         {"title", window->windowTitle()},
         {"label", labels.join(" | ")},
-        {"view", upcoming && all ? "both"
-                 : upcoming      ? "upcoming"
-                 : all           ? "all"
-                                 : "none"},
+        {"view", QStringList{"none", "upcoming", "all", "both"}.value(upcoming + 2 * all)},
         {"focus", nameOf(QApplication::focusWidget())},
         {"popup", nameOf(QApplication::activePopupWidget())},
         {"help", topics.join(' ')},
@@ -233,8 +253,25 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"printed", QString::number(printer.pages.value(0).size())},
         {"windows", windows.join(", ")},
         {"resets", QString::number(resets)},
-        {"toolbar", shown(toolbar)},
+        {"toolbar", toolbar.join(' ')},
         {"states", wrong.isEmpty() ? "ok" : wrong.join(' ')},
+        {"allowed", allowed.join(' ')},
+        {"startup", QString(readFile(path("startup.dat"))).replace(' ', '_')},
+        {"days", settings.get("Days Checked")},
+        {"stored", settings.get("Height") + ' ' + settings.get("Width")},
+        {"size", QString("%1 %2").arg(twips().width()).arg(twips().height())},
+        {"centred",
+         yes((QRect(window->pos(), window->size()).center() - screen.center()).manhattanLength() <=
+             2)},
+        {"shown", yes(window->isVisible())},
+        {"fits", overflowing.isEmpty() ? "yes" : overflowing.join(" | ")},
+        {"state", QStringList{"normal", "minimised", "maximised"}.value(window->windowState() & 3)},
+        {"messages", QString::number(messages.shown.size())},
+        {"icon", messages.icons.isEmpty() ? "-" : QString::number(int(messages.icons.last()))},
+        // Both lists fit the window, or have the size they had at "mark".
+        {"lists", listSizes() == QList{fitted, fitted} ? "fit"
+                  : listSizes() == marked              ? "kept"
+                                                       : "other"},
     };
     return probes.value(name, "no probe " + name);
 }
@@ -243,13 +280,10 @@ inline void WindowFixture::run(const QString& steps) {
     for (const QString& step : steps.split("; ", Qt::SkipEmptyParts)) {
         const QString word = step.section(' ', 0, 0), arg = step.section(' ', 1);
         const QString arg1 = step.section(' ', 1, 1), arg2 = step.section(' ', 2);
-        using S = FailingFileSystem::Step;
-        const QMap<QString, S> failures = {{"Open", S::Open},
-                                           {"Write", S::Write},
-                                           {"Rename", S::Rename},
-                                           {"SyncDirectory", S::SyncDirectory}};
-        if (word == "fail") { // the given call of the kind, the first if none
-            files.failAt = failures.value(arg1);
+        if (word == "fail") { // the given call of the kind, the first if none; as Step orders them
+            files.failAt = FailingFileSystem::Step(QStringList{"", "Open", "Read", "Write", "Flush",
+                                                               "Rename", "Remove", "SyncDirectory"}
+                                                       .indexOf(arg1));
             files.failOnCall = qMax(1, arg2.toInt());
             continue;
         }
@@ -271,35 +305,25 @@ inline void WindowFixture::run(const QString& steps) {
         QWidget* at = list ? list->viewport() : find<QWidget>(arg1);
         const QPoint point = list ? list->visualRect(index).center() : QPoint(5, 5);
         const QString reminders = path("reminder.dat"), theirs = path("theirs");
+        auto* bar = window->menuBar();
+        auto* button = in->findChild<QAbstractButton*>(arg);
+        QWidget* target = arg == in->objectName() ? in : in->findChild<QWidget*>(arg);
+        // "char" sends any letter, where QTest types ASCII only.
         const QMap<QString, std::function<void()>> commands = {
             {"start", [] {}},
             {"is", [&] { QTRY_COMPARE(probe(arg1), arg2); }},
             {"type", [&] { type(arg); }},
             {"paste", [&] { find<QLineEdit>("txtreminder")->insert(arg); }},
             {"char",
-             [&] { // QTest types ASCII only
-                 QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown,
-                                     arg, {});
-             }},
-            {"trigger",
-             [&] {
-                 if (auto* button = in->findChild<QAbstractButton*>(arg))
-                     button->click();
-                 else
-                     action(arg)->trigger();
-             }},
+             [&] { QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, arg, {}); }},
+            {"trigger", [&] { button ? button->click() : action(arg)->trigger(); }},
             {"focus",
              [&] {
-                 QWidget* target = arg == in->objectName() ? in : in->findChild<QWidget*>(arg);
                  QVERIFY2(target && target->isVisible(), qPrintable(arg));
                  target->setFocus();
              }},
             {"pick", [&] { find<QComboBox>(arg1)->setCurrentIndex(arg2.toInt()); }},
-            {"date",
-             [&] {
-                 find<QCalendarWidget>("Calendar2")
-                     ->setSelectedDate(QDate::fromString(arg, Qt::ISODate));
-             }},
+            {"date", [&] { calendar()->setSelectedDate(QDate::fromString(arg, Qt::ISODate)); }},
             {"row", [&] { list->setCurrentIndex(index); }},
             {"click", [&] { QTest::mouseClick(at, Qt::LeftButton, {}, point); }},
             {"dclick", [&] { QTest::mouseDClick(at, Qt::LeftButton, {}, point); }},
@@ -313,16 +337,10 @@ inline void WindowFixture::run(const QString& steps) {
             {"activate", [&] { QVERIFY(activate()); }},
             {"close",
              [&] { (arg == window->objectName() ? window.get() : find<QWidget>(arg))->close(); }},
-            {"about",
-             [&] {
-                 action("menuhelpabout")->trigger();
-                 about = find<QWidget>("AboutForm");
-             }},
             {"title",
-             [&] {
-                 auto* bar = window->menuBar();
+             [&] { // highlighted as the user does it, by Alt and the arrows
                  const QAction* title = window->findChild<QMenu*>(arg)->menuAction();
-                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt, Qt::AltModifier);
+                 QTest::keyClick(focused(), Qt::Key_Alt, Qt::AltModifier);
                  for (int i = 0; i < 4 && bar->activeAction() != title; ++i)
                      QTest::keyClick(bar, Qt::Key_Right);
                  QCOMPARE(bar->activeAction(), title);
@@ -334,8 +352,12 @@ inline void WindowFixture::run(const QString& steps) {
                  QVERIFY(std::rename(qPrintable(theirs), qPrintable(reminders)) == 0);
              }},
             {"wait", [&] { QTest::qWait(arg.toInt()); }},
+            {"resize", [&] { window->resize(pixels(arg1.toDouble(), arg2.toDouble())); }},
+            {"clock", [&] { clock.set(QDateTime::fromString(arg, Qt::ISODate)); }},
             {"hidetip", [&] { QToolTip::hideText(); }},
-            {"mark", [&] { resets = 0; }},
+            {"mark", [&] { resets = 0, marked = listSizes(); }},
+            {"maximise", [&] { window->showMaximized(); }},
+            {"restore", [&] { window->showNormal(); }},
         };
         if (commands.contains(word)) {
             commands[word]();
@@ -346,10 +368,11 @@ inline void WindowFixture::run(const QString& steps) {
                 in->activateWindow();
                 QTRY_COMPARE(QApplication::activeWindow(), in);
             }
-            QWidget* target = QApplication::activePopupWidget();
-            if (!target)
-                target = QApplication::focusWidget() ? QApplication::focusWidget() : in;
-            QTest::keyClick(target, key.key(), key.keyboardModifiers());
+            QWidget* popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup       ? popup
+                            : focused() ? focused()
+                                        : in,
+                            key.key(), key.keyboardModifiers());
         }
         if (QTest::currentTestFailed())
             return qWarning("at step \"%s\"", qPrintable(step));
