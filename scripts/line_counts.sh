@@ -25,7 +25,8 @@ mapfile -t scripts < <(git ls-files 'tests/*.py' 'tests/*.sh')
 s=$(code_lines "${src[@]}")
 c=$(code_lines "${cpp[@]}")
 p=$(code_lines "${scripts[@]}")
-echo "src C++ $s; tests C++ $c ($((100 * c / s)) %); with Python and shell $((c + p)) ($((100 * (c + p) / s)) %)"
+share() { awk -v part="$1" -v whole="$s" 'BEGIN { printf "%.1f %%", 100 * part / whole }'; }
+echo "src C++ $s; tests C++ $c ($(share "$c")); with Python and shell $((c + p)) ($(share $((c + p))))"
 if [ "${1:-}" = --files ]; then
     for file in "${cpp[@]}" "${scripts[@]}"; do
         echo "$(code_lines "$file") $file"
