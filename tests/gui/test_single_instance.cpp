@@ -114,31 +114,26 @@ private slots:
         QCOMPARE(fourth.claim(dir, &said), Claim::First);
     }
 
-    void bringToFront_data() {
-        QTest::addColumn<Qt::WindowStates>("state");
-        QTest::addColumn<bool>("dialogOpen");
-        QTest::newRow("minimised") << Qt::WindowStates(Qt::WindowMinimized) << false;
-        QTest::newRow("minimised from maximised")
-            << Qt::WindowStates(Qt::WindowMinimized | Qt::WindowMaximized) << false;
-        QTest::newRow("behind others, dialog open") << Qt::WindowStates() << true;
-    }
     void bringToFront() {
-        QFETCH(Qt::WindowStates, state);
-        QFETCH(bool, dialogOpen);
-        QWidget window, other;
-        window.show();
-        QDialog dialog(&window);
-        dialog.setModal(true);
-        dialog.setVisible(dialogOpen);
-        other.show();
-        other.activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), &other);
-        window.setWindowState(state);
-        nudgewell::bringToFront(window);
-        QVERIFY(window.isVisible() && !window.isMinimized());
-        QCOMPARE(window.isMaximized(), state.testFlag(Qt::WindowMaximized));
-        QTRY_COMPARE(QApplication::activeWindow(),
-                     dialogOpen ? static_cast<QWidget*>(&dialog) : &window);
+        using Case = std::pair<Qt::WindowStates, bool>; // and whether a dialog is open
+        for (const auto& [state, dialogOpen] :
+             {Case{Qt::WindowMinimized, false},
+              Case{Qt::WindowMinimized | Qt::WindowMaximized, false}, Case{{}, true}}) {
+            QWidget window, other;
+            window.show();
+            QDialog dialog(&window);
+            dialog.setModal(true);
+            dialog.setVisible(dialogOpen);
+            other.show();
+            other.activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), &other);
+            window.setWindowState(state);
+            nudgewell::bringToFront(window);
+            QVERIFY(window.isVisible() && !window.isMinimized());
+            QCOMPARE(window.isMaximized(), state.testFlag(Qt::WindowMaximized));
+            QTRY_COMPARE(QApplication::activeWindow(),
+                         dialogOpen ? static_cast<QWidget*>(&dialog) : &window);
+        }
     }
 };
 
