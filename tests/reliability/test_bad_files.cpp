@@ -85,18 +85,15 @@ private slots:
         const bool full = source == QLatin1String("full disk");
         const bool faulty = readOnly || full || source == QLatin1String("rename fails");
         const bool madeHere = !source.contains(QLatin1Char('/'));
-        const QString path =
-            file == QLatin1String("settings") ? f.path(QStringLiteral("odd.conf")) : f.path(file);
+        const QString path = f.path(file == "settings" ? QString("odd.conf") : file);
         if (!madeHere)
             QVERIFY(QFile::copy(source, path));
         else if (source.front().isDigit() || faulty)
             writeFile(path, manyRecords(faulty ? 3 : source.toInt()));
         else
             makeNotRegular(path, source);
-        if (readOnly) { // startup.dat opens, reminder.dat does not
-            f.files.failAt = FailingFileSystem::Step::Open;
-            f.files.failOnCall = 2;
-        }
+        if (readOnly) // startup.dat opens, reminder.dat does not
+            f.run("fail Open 2");
         const QByteArray odd = readFile(path);
         SettingsStore settings(file == QLatin1String("settings") ? path : f.path("settings.ini"));
         f.window = std::make_unique<MainWindow>(Services{f.clock, settings, f.messages, f.help,
@@ -133,7 +130,7 @@ private slots:
         if (full) // 36 of a record's 70 bytes fit
             f.files.spaceLeft = 36;
         else if (faulty && !readOnly)
-            f.files.failAt = FailingFileSystem::Step::Rename;
+            f.run("fail Rename");
         // New and Save, Edit and Save, Delete, Delete Old Reminders, Print, the Calendar and the
         // Startup List (closed again), About, New and Cancel, Exit (even when that Cancel
         // cannot remove the new one and the editor stays).
