@@ -68,13 +68,11 @@ struct WindowFixture {
         writeFile(path(QStringLiteral("reminder.dat")), records.join());
     }
 
-    // The fakes as the program's services, with another printer or system date if given.
-    Services services(Printer* otherPrinter = nullptr, SystemDate* otherDate = nullptr) {
-        return Services{clock,     settings,
-                        messages,  help,
-                        files,     otherPrinter ? *otherPrinter : printer,
-                        clipboard, otherDate ? *otherDate : systemDate,
-                        dir.path()};
+    // The fakes as the program's services, with another printer if given.
+    Services services(Printer* otherPrinter = nullptr) {
+        return {clock,     settings,   messages,
+                help,      files,      otherPrinter ? *otherPrinter : printer,
+                clipboard, systemDate, dir.path()};
     }
     // Builds and starts the window; shows it unless told not to.
     MainWindow& start(bool show = true, Printer* otherPrinter = nullptr) {
@@ -364,10 +362,8 @@ inline void WindowFixture::run(const QString& steps) {
         } else { // a key, where the focus is
             const QKeyCombination key = QKeySequence::fromString(step)[0];
             QVERIFY2(key.toCombined() && !step.contains(' '), qPrintable(step));
-            if (QApplication::activeWindow() != in && !QApplication::activePopupWidget()) {
-                in->activateWindow();
-                QTRY_COMPARE(QApplication::activeWindow(), in);
-            }
+            if (QApplication::activeWindow() != in && !QApplication::activePopupWidget())
+                QVERIFY(activeSoon(in));
             QWidget* popup = QApplication::activePopupWidget();
             QTest::keyClick(popup       ? popup
                             : focused() ? focused()

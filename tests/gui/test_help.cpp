@@ -23,33 +23,24 @@
 using namespace nudgewell;
 using namespace nudgewell::test;
 
-namespace {
-
-// A copy of the built collection in a folder of its own: the search index is written beside
-// it, and the copy shows that the pair still works once moved.
-struct CollectionCopy {
-    CollectionCopy() {
-        const QFileInfo built(QStringLiteral(NUDGEWELL_HELP_COLLECTION));
-        for (const QString& name :
-             {QStringLiteral("Nudgewell.qhc"), QStringLiteral("Nudgewell.qch")})
-            QFile::copy(built.dir().filePath(name), dir.filePath(name));
-    }
-    QString path() const { return dir.filePath(QStringLiteral("Nudgewell.qhc")); }
-    QTemporaryDir dir;
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestHelp : public QObject {
     Q_OBJECT
 private:
-    CollectionCopy m_copy;
+    // A copy of the built collection in a folder of its own: the search index is written
+    // beside it, and the copy shows that the pair still works once moved.
+    QTemporaryDir m_dir;
+    const QString m_collection = m_dir.filePath("Nudgewell.qhc");
     QHelpEngine* m_engine = nullptr;
     QString m_namespace;
 
 private slots:
     void initTestCase() {
-        m_engine = new QHelpEngine(m_copy.path(), this);
+        const QDir built = QFileInfo(QStringLiteral(NUDGEWELL_HELP_COLLECTION)).dir();
+        for (const QString name : {"Nudgewell.qhc", "Nudgewell.qch"})
+            QVERIFY(QFile::copy(built.filePath(name), m_dir.filePath(name)));
+        m_engine = new QHelpEngine(m_collection, this);
         m_engine->setReadOnly(true);
         QVERIFY2(m_engine->setupData(), qPrintable(m_engine->error()));
         QCOMPARE(m_engine->registeredDocumentations().size(), 1);
@@ -68,16 +59,13 @@ private slots:
                 broken << from.fileName() + " -> " + target.toString();
         };
         const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
-        QVERIFY(pages.size() >= 12);
         // Links to the web are not checked.
         const QRegularExpression reference(QStringLiteral("(?:href|src)=\"(?!https?:)([^\"]+)\""));
         int links = 0;
         for (const QUrl& page : pages) {
             const QString html = QString::fromUtf8(m_engine->fileData(page));
-            for (const QRegularExpressionMatch& m : reference.globalMatch(html)) {
-                check(page, page.resolved(QUrl(m.captured(1))));
-                ++links;
-            }
+            for (const QRegularExpressionMatch& m : reference.globalMatch(html))
+                check(page, page.resolved(QUrl(m.captured(1)))), ++links;
         }
         QVERIFY(links > 100);
 
@@ -132,7 +120,7 @@ private slots:
         QFETCH(QString, message);
 
         QTemporaryDir elsewhere;
-        QStringList places = {collection == "built" ? m_copy.path()
+        QStringList places = {collection == "built" ? m_collection
                                                     : elsewhere.filePath("Nudgewell.qhc")};
         if (collection == "missing")
             places << elsewhere.filePath("share/Nudgewell.qhc");
@@ -187,28 +175,20 @@ private slots:
     }
 
     // Every window is placed by one rule: on its screen, frame and all, moved the least.
-    void placement_data() {
-        QTest::addColumn<QRect>("wanted");
-        QTest::addColumn<QRect>("area");
-        QTest::addColumn<QRect>("placed");
-        const QRect sxga(0, 0, 1280, 1024), svga(0, 0, 800, 600), right(1920, 0, 1024, 768);
-        QTest::newRow("help below the bottom edge")
-            << QRect(190, 439, 900, 600) << sxga << QRect(190, 420, 900, 600);
-        QTest::newRow("fits: stays") << QRect(10, 30, 900, 600) << sxga << QRect(10, 30, 900, 600);
-        QTest::newRow("800 x 600: too wide and too high, shrunk")
-            << QRect(100, 100, 900, 640) << svga << QRect(4, 24, 792, 572);
-        QTest::newRow("800 x 600: above and left of it")
-            << QRect(-50, -10, 400, 300) << svga << QRect(4, 24, 400, 300);
-        QTest::newRow("second screen: kept on it, right edge")
-            << QRect(2800, 100, 300, 200) << right << QRect(2640, 100, 300, 200);
-    }
     void placement() {
-        QFETCH(QRect, wanted);
-        QFETCH(QRect, area);
-        QFETCH(QRect, placed);
+        const QRect sxga(0, 0, 1280, 1024), svga(0, 0, 800, 600), right(1920, 0, 1024, 768);
         const QMargins frame(4, 24, 4, 4);
-        QCOMPARE(fitOnScreen(wanted, frame, area), placed);
-        QVERIFY(area.contains(placed.marginsAdded(frame)));
+        for (const auto& [wanted, area, placed] :
+             {// help below the bottom edge; fits, so stays; 800 x 600: too wide and too high,
+              // shrunk; above and left of it; a second screen: kept on it, at its right edge
+              std::tuple{QRect(190, 439, 900, 600), sxga, QRect(190, 420, 900, 600)},
+              {QRect(10, 30, 900, 600), sxga, QRect(10, 30, 900, 600)},
+              {QRect(100, 100, 900, 640), svga, QRect(4, 24, 792, 572)},
+              {QRect(-50, -10, 400, 300), svga, QRect(4, 24, 400, 300)},
+              {QRect(2800, 100, 300, 200), right, QRect(2640, 100, 300, 200)}}) {
+            QCOMPARE(fitOnScreen(wanted, frame, area), placed);
+            QVERIFY(area.contains(placed.marginsAdded(frame)));
+        }
     }
 };
 

@@ -21,33 +21,26 @@ namespace {
 
 const QString kData = QStringLiteral(NUDGEWELL_TEST_DATA);
 
-// A record the program wrote reads back: a date it can parse, a known frequency and flag.
-bool readsBack(const QByteArray& record) {
-    const ReminderRecord r = ReminderRecord::fromBytes(record.constData(), record.size());
-    return ParseStoredDate(r.dateText(), QLocale(QLocale::English, QLocale::UnitedStates))
-               .isValid() &&
-           QByteArray("OWMY").contains(r.frequencyCode()) &&
-           QByteArray("AX").contains(r.yearsFlag());
-}
-
-// A record as the program reads it back: padded with blanks, the reserved field not counted
-// (a purge zeroes it).
-QByteArray normalised(QByteArray record) {
-    record = record.leftJustified(70, ' ');
-    record.replace(55, 3, QByteArray(3, '\0'));
-    return record;
-}
-
 // The first record in `after` that the window wrote (it is not in `before`) and that cannot be
-// read back.
+// read back: a date it can parse, a known frequency and flag.
 QString unreadableWritten(const QByteArray& before, const QByteArray& after) {
+    // As the program reads it back: padded with blanks, the reserved field (a purge zeroes it)
+    // not counted.
+    const auto record = [](const QByteArray& file, qsizetype at) {
+        return file.mid(at, 70).leftJustified(70, ' ').replace(55, 3, QByteArray(3, '\0'));
+    };
     QSet<QByteArray> old;
     for (qsizetype at = 0; at < before.size(); at += 70)
-        old.insert(normalised(before.mid(at, 70)));
+        old.insert(record(before, at));
     for (qsizetype at = 0; at < after.size(); at += 70) {
-        const QByteArray record = normalised(after.mid(at, 70));
-        if (!old.contains(record) && !readsBack(record))
-            return QString::fromLatin1(record.toHex());
+        const QByteArray bytes = record(after, at);
+        const ReminderRecord r = ReminderRecord::fromBytes(bytes.constData(), bytes.size());
+        if (!old.contains(bytes) &&
+            !(ParseStoredDate(r.dateText(), QLocale(QLocale::English, QLocale::UnitedStates))
+                  .isValid() &&
+              QByteArray("OWMY").contains(r.frequencyCode()) &&
+              QByteArray("AX").contains(r.yearsFlag())))
+            return QString::fromLatin1(bytes.toHex());
     }
     return {};
 }
@@ -92,18 +85,15 @@ private slots:
         const bool full = source == QLatin1String("full disk");
         const bool faulty = readOnly || full || source == QLatin1String("rename fails");
         const bool madeHere = !source.contains(QLatin1Char('/'));
-        const QString path =
-            file == QLatin1String("settings") ? f.path(QStringLiteral("odd.conf")) : f.path(file);
+        const QString path = f.path(file == "settings" ? QString("odd.conf") : file);
         if (!madeHere)
             QVERIFY(QFile::copy(source, path));
         else if (source.front().isDigit() || faulty)
             writeFile(path, manyRecords(faulty ? 3 : source.toInt()));
         else
             makeNotRegular(path, source);
-        if (readOnly) { // startup.dat opens, reminder.dat does not
-            f.files.failAt = FailingFileSystem::Step::Open;
-            f.files.failOnCall = 2;
-        }
+        if (readOnly) // startup.dat opens, reminder.dat does not
+            f.run("fail Open 2");
         const QByteArray odd = readFile(path);
         SettingsStore settings(file == QLatin1String("settings") ? path : f.path("settings.ini"));
         f.window = std::make_unique<MainWindow>(Services{f.clock, settings, f.messages, f.help,
@@ -140,7 +130,7 @@ private slots:
         if (full) // 36 of a record's 70 bytes fit
             f.files.spaceLeft = 36;
         else if (faulty && !readOnly)
-            f.files.failAt = FailingFileSystem::Step::Rename;
+            f.run("fail Rename");
         // New and Save, Edit and Save, Delete, Delete Old Reminders, Print, the Calendar and the
         // Startup List (closed again), About, New and Cancel, Exit (even when that Cancel
         // cannot remove the new one and the editor stays).
@@ -154,10 +144,9 @@ private slots:
             f.press(key.key(), key.keyboardModifiers());
             if (key.key() == Qt::Key_F5)
                 f.type(QStringLiteral("Check"));
-            for (QWidget* w : QApplication::topLevelWidgets()) {
+            for (QWidget* w : QApplication::topLevelWidgets())
                 if (w != f.window.get() && w->isVisible() && !qobject_cast<QMenu*>(w))
                     w->close();
-            }
             const QString bad = unreadableWritten(before, f.reminderBytes());
             QVERIFY2(bad.isEmpty(), qPrintable(QKeySequence(key).toString() + ": " + bad));
             QVERIFY(!(readOnly || full) || f.reminderBytes() == before);
@@ -167,8 +156,7 @@ private slots:
         // A full disk undoes the write and says what did not happen and why.
         if (full)
             QCOMPARE(f.messages.shown.value(0),
-                     "Nudgewell: The new reminder was not added.\nCannot "
-                     "write " +
+                     "Nudgewell: The new reminder was not added.\nCannot write " +
                          f.path("reminder.dat") + ": No space left on device");
     }
 
