@@ -157,9 +157,9 @@ struct WindowFixture {
 };
 
 // A file's records as "text|XW|12/07/2037" with an optional "|reserved", joined by ", ".
-inline QByteArray records(const QString& spec) {
+inline QByteArray records(const QString& list) {
     QByteArray out;
-    for (const QString& r : spec.split(", ", Qt::SkipEmptyParts)) {
+    for (const QString& r : list.split(", ", Qt::SkipEmptyParts)) {
         const QStringList p = r.split('|');
         out += recordBytes(p[0], p[1][0].toLatin1(), p[1][1].toLatin1(), p[2],
                            p.size() > 3 ? p[3].toLatin1() : QByteArray(3, '\0'));
