@@ -19,6 +19,7 @@ namespace nudgewell {
 namespace {
 
 const QString kGroup = QStringLiteral("Nudgewell");
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 QString tr(const char* text) {
     return QCoreApplication::translate("settings", text);
@@ -284,8 +285,7 @@ void SettingsStore::load(bool always) const {
 bool SettingsStore::parse(const QByteArray& text, QString* error) const {
     std::vector<Section> sections;
     sections.push_back({}); // keys before any section
-    const QByteArray bom("\xEF\xBB\xBF");
-    const bool byteOrderMark = text.startsWith(bom);
+    const bool byteOrderMark = text.startsWith(kByteOrderMark);
     const QByteArray body = byteOrderMark ? text.mid(3) : text;
     int number = 0;
     for (const QByteArray& raw : body.split('\n')) {
@@ -328,7 +328,7 @@ QByteArray SettingsStore::serialize() const {
         for (const Entry& entry : section.entries)
             out += entry.key + '=' + entry.value + '\n';
     }
-    return m_byteOrderMark ? "\xEF\xBB\xBF" + out : out;
+    return m_byteOrderMark ? kByteOrderMark + out : out;
 }
 
 const SettingsStore::Entry* SettingsStore::find(const QString& section, const QString& key) const {
