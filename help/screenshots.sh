@@ -17,12 +17,7 @@ cleanup() {
 trap cleanup EXIT
 
 source scripts/xvfb.sh
-start_xvfb "$work" 1024x768x24
-pids+=("$xvfb_pid")
-export DISPLAY=$display
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_desktop "$work"
 
 record() { # text, years flag, frequency, date as mm/dd/yyyy
     printf '%-55s\0\0\0%s%s%s' "$1" "$2" "$3" "$4"
