@@ -10,6 +10,10 @@ cleanup() {
     for pid in "${pids[@]}"; do # a stopped one ends once continued
         kill "$pid" 2>/dev/null && kill -CONT "$pid" 2>/dev/null || true
     done
+    # What they write while ending must not race the removal of their folders.
+    for pid in "${pids[@]}"; do
+        wait_for 5 eval '! kill -0 '"$pid"' 2>/dev/null' || kill -KILL "$pid" 2>/dev/null || true
+    done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
