@@ -50,10 +50,6 @@ class TestPublish : public QObject {
                QStringLiteral("/Quorvane Software/") + QLatin1String(name);
     }
 
-    void setServerPassword(const QString& password) {
-        writeFile(path("users"), (kUser + u':' + password + u'\n').toUtf8());
-    }
-
     // Radicale logs that it is ready once it listens.
     void startServer() {
         const qsizetype ready = readFile(path("radicale.log")).count("ready");
@@ -70,13 +66,6 @@ class TestPublish : public QObject {
     // Another program's change, straight into radicale's storage.
     QString onServer(const QString& uid) const {
         return path("storage/collection-root/" + kUser + "/reminders/" + uid + ".ics");
-    }
-
-    // The PUT and DELETE requests the server has logged since the last call.
-    std::pair<int, int> serverWrites() {
-        const QByteArray log = readFile(path("radicale.log"));
-        const QByteArray since = log.mid(std::exchange(m_logSeen, log.size()));
-        return {int(since.count("] PUT request for")), int(since.count("] DELETE request for"))};
     }
 
     // What radicale keeps: our events exactly, alarms included, and the other program's.
@@ -99,18 +88,6 @@ class TestPublish : public QObject {
                                DateOrder::MonthFirst, QDateTime::currentDateTimeUtc(), &counts);
     }
 
-    // The stored password, or why there is none.
-    QString storedPassword() {
-        KeychainSecretStore secrets;
-        QString answer = QStringLiteral("?");
-        secrets.read(SecretStore::keyFor(calendarUrl(), kUser),
-                     [&](const QString& password, const QString& error) {
-                         answer = error.isEmpty() ? password : QStringLiteral("none");
-                     });
-        return QTest::qWaitFor([&] { return answer != u"?"; }, 20000) ? answer
-                                                                      : QStringLiteral("late");
-    }
-
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid() && QDir(config("")).removeRecursively()); // an earlier run's
@@ -127,7 +104,7 @@ private slots:
                                   "-keyout c.pem -out c.pem 2>/dev/null && exec "
                                   "openssl s_server -quiet -accept %1 -cert c.pem")
                        .arg(m_tlsPort)});
-        setServerPassword(kPassword);
+        writeFile(path("users"), (kUser + u':' + kPassword + u'\n').toUtf8());
         writeFile(path("radicale.conf"),
                   QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
                                  "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\n"
@@ -158,134 +135,132 @@ private slots:
         m_untrusted.waitForFinished();
     }
 
-    // Steps in order, on one server and one settings home.
-    void command_data() {
-        QTest::addColumn<QString>("step");          // what changes before the command
-        QTest::addColumn<QStringList>("arguments"); // %U: the calendar's address
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("message"); // in the one line on standard error
-        QTest::addColumn<int>("puts");        // requests the server saw
-        QTest::addColumn<int>("deletes");
+    // Steps in order, on one server and one settings home; the first failure ends them and
+    // names its step.
+    void command() {
+        const QString cache = config("Nudgewell-calendar.json");
+        // change: what changes before the command; %U in the arguments: the calendar's
+        // address; message: in the one line on standard error; puts and deletes: the
+        // requests the server saw.
+        const auto step = [&](const char* name, const QString& change, QStringList arguments,
+                              int status, const QString& message = {}, int puts = 0,
+                              int deletes = 0) {
+            if (QTest::currentTestFailed())
+                return;
+            const auto named = qScopeGuard([name] {
+                if (QTest::currentTestFailed())
+                    qWarning("in step \"%s\"", name);
+            });
+            if (arguments.first() == u"--publish-to")
+                arguments << "--user" << kUser;
+            QByteArray records = readFile(path("reminder.dat"));
+            if (change == u"reserved")
+                records.replace(ReminderRecord::TextLength, 3, "\1\2\3");
+            else if (change == u"change")
+                records.replace(ReminderRecord::Size, 4, "Flat");
+            else if (change == u"delete")
+                records.remove(2 * ReminderRecord::Size, ReminderRecord::Size); // the first Bins
+            writeFile(path("reminder.dat"), records);
+            if (change == u"lose cache")
+                QVERIFY(QFile::remove(cache));
+            if (change == u"edit on server") {
+                const QString file = onServer(objectsOf(records).front().uid);
+                writeFile(file, readFile(file).replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
+            }
+            if (change == u"stop server")
+                stopServer();
+            if (change == u"start server")
+                startServer();
 
-        const auto row = [](const char* name, const char* step, const QStringList& arguments,
-                            int status, const char* message = "", int puts = 0, int deletes = 0) {
-            const bool setUp = arguments.first() == u"--publish-to";
-            QTest::newRow(name) << step
-                                << (setUp ? arguments + QStringList{"--user", kUser} : arguments)
-                                << status << message << puts << deletes;
+            QProcess agenda;
+            agenda.setWorkingDirectory(m_dir.path());
+            agenda.start(QStringLiteral(AGENDA_PATH),
+                         arguments.replaceInStrings("%U", calendarUrl()));
+            // The password on standard input, when setting up.
+            if (arguments.contains(u"--publish-to"))
+                agenda.write(change == u"wrong password" ? "guess\n"
+                                                         : (kPassword + u'\n').toUtf8());
+            agenda.closeWriteChannel();
+            QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
+            const QString err = QString::fromUtf8(agenda.readAllStandardError());
+            QVERIFY2(agenda.exitCode() == status, qPrintable(err));
+            QVERIFY2(message.isEmpty() ? err.isEmpty()
+                                       : err.startsWith(u"nudgewell-agenda: ") &&
+                                             err.contains(message) && err.count(u'\n') == 1,
+                     qPrintable(err));
+            // The PUT and DELETE requests the server has logged since the last step.
+            const QByteArray log = readFile(path("radicale.log"));
+            const QByteArray since = log.mid(std::exchange(m_logSeen, log.size()));
+            if (m_server.state() == QProcess::Running)
+                QCOMPARE(std::make_pair(int(since.count("] PUT request for")),
+                                        int(since.count("] DELETE request for"))),
+                         std::make_pair(puts, deletes));
+
+            // The password is in the secret store only, and only once the server took it.
+            QSettings settings(config("Nudgewell.conf"), QSettings::IniFormat);
+            const bool stored = !settings.value("Nudgewell/Publish URL").toString().isEmpty();
+            KeychainSecretStore secrets;
+            QString answer; // the stored password, or "none"
+            secrets.read(SecretStore::keyFor(calendarUrl(), kUser),
+                         [&](const QString& password, const QString& error) {
+                             answer = error.isEmpty() ? password : QStringLiteral("none");
+                         });
+            QVERIFY(QTest::qWaitFor([&] { return !answer.isEmpty(); }, 20000));
+            QCOMPARE(answer == kPassword, stored);
+            QCOMPARE(settings.value("Nudgewell/Publish User").toString(),
+                     stored ? kUser : QString());
+            for (const QString& file : {config("Nudgewell.conf"), cache})
+                QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
+            QVERIFY(!err.contains(kPassword));
+            if (status == 0 && arguments.contains(u"--publish"))
+                QVERIFY(calendarMatches());
+            if (arguments.contains(u"--publish-off"))
+                QVERIFY(!QFile::exists(cache) && !stored);
         };
         const QStringList setUp{"--publish-to", "%U"}, publish{"--publish"};
-        row("http elsewhere", "", {"--publish-to", "http://example.org/cal/"}, 2, "https");
-        row("password in the address", "", {"--publish-to", "http://anna:pw@127.0.0.1/cal/"}, 2,
-            "must not hold");
-        row("untrusted certificate", "",
-            {"--publish-to", QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_tlsPort)}, 1,
-            "certificate of 127.0.0.1 was refused: ");
-        row("wrong password stores nothing", "wrong password", setUp, 1, "authentication failed");
-        row("not set up", "", publish, 1, "no calendar");
-        row("set up", "", setUp, 0);
-        row("first publish", "", publish, 0, "", 6);
+        step("http elsewhere", "", {"--publish-to", "http://example.org/cal/"}, 2, "https");
+        step("password in the address", "", {"--publish-to", "http://anna:pw@127.0.0.1/cal/"}, 2,
+             "must not hold");
+        step("untrusted certificate", "",
+             {"--publish-to", QStringLiteral("https://127.0.0.1:%1/cal/").arg(m_tlsPort)}, 1,
+             "certificate of 127.0.0.1 was refused: ");
+        step("wrong password stores nothing", "wrong password", setUp, 1, "authentication failed");
+        step("not set up", "", publish, 1, "no calendar");
+        step("set up", "", setUp, 0);
+        step("first publish", "", publish, 0, "", 6);
         // A purge zeroes the reserved bytes: no change of the reminder.
-        row("no change", "reserved", publish, 0);
-        row("one changed", "change", publish, 0, "", 1, 1);
-        row("one of two alike deleted", "delete", publish, 0, "", 0, 1);
-        row("cache lost", "lose cache", publish, 0);
-        row("edited in the calendar", "edit on server", publish, 0, "", 1);
-        row("password changed on the server", "server password", publish, 1,
-            "authentication failed");
-        row("server down", "stop server", publish, 1, "cannot reach 127.0.0.1");
-        row("off", "start server", {"--publish-off"}, 0);
+        step("no change", "reserved", publish, 0);
+        step("one changed", "change", publish, 0, "", 1, 1);
+        step("one of two alike deleted", "delete", publish, 0, "", 0, 1);
+        step("cache lost", "lose cache", publish, 0);
+        step("edited in the calendar", "edit on server", publish, 0, "", 1);
+        step("server down", "stop server", publish, 1, "cannot reach 127.0.0.1");
+        step("off", "start server", {"--publish-off"}, 0);
     }
 
-    void command() {
-        QFETCH(QString, step);
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QString, message);
-        QFETCH(int, puts);
-        QFETCH(int, deletes);
-
-        const QString cache = config("Nudgewell-calendar.json");
-        QByteArray records = readFile(path("reminder.dat"));
-        if (step == u"reserved")
-            records.replace(ReminderRecord::TextLength, 3, "\1\2\3");
-        else if (step == u"change")
-            records.replace(ReminderRecord::Size, 4, "Flat");
-        else if (step == u"delete")
-            records.remove(2 * ReminderRecord::Size, ReminderRecord::Size); // the first Bins
-        writeFile(path("reminder.dat"), records);
-        if (step == u"lose cache")
-            QVERIFY(QFile::remove(cache));
-        if (step == u"edit on server") {
-            const QString file = onServer(objectsOf(records).front().uid);
-            writeFile(file, readFile(file).replace("SUMMARY:Anna's", "SUMMARY:Bob's"));
-        }
-        if (step == u"server password")
-            setServerPassword(QStringLiteral("changed"));
-        if (step == u"stop server")
-            stopServer();
-        if (step == u"start server") {
-            setServerPassword(kPassword);
-            startServer();
-        }
-
-        QProcess agenda;
-        agenda.setWorkingDirectory(m_dir.path());
-        agenda.start(QStringLiteral(AGENDA_PATH), arguments.replaceInStrings("%U", calendarUrl()));
-        // The password on standard input, when setting up.
-        if (arguments.contains(u"--publish-to"))
-            agenda.write(step == u"wrong password" ? "guess\n" : (kPassword + u'\n').toUtf8());
-        agenda.closeWriteChannel();
-        QVERIFY(agenda.waitForFinished(20000)); // a server down is told at once
-        const QString err = QString::fromUtf8(agenda.readAllStandardError());
-        QVERIFY2(agenda.exitCode() == status, qPrintable(err));
-        QVERIFY2(message.isEmpty() ? err.isEmpty()
-                                   : err.startsWith(u"nudgewell-agenda: ") &&
-                                         err.contains(message) && err.count(u'\n') == 1,
-                 qPrintable(err));
-        if (m_server.state() == QProcess::Running)
-            QCOMPARE(serverWrites(), std::make_pair(puts, deletes));
-
-        // The password is in the secret store only, and only once the server took it.
-        QSettings settings(config("Nudgewell.conf"), QSettings::IniFormat);
-        const bool stored = !settings.value("Nudgewell/Publish URL").toString().isEmpty();
-        QCOMPARE(storedPassword() == kPassword, stored);
-        QCOMPARE(settings.value("Nudgewell/Publish User").toString(), stored ? kUser : QString());
-        for (const QString& file : {config("Nudgewell.conf"), cache})
-            QVERIFY(!readFile(file).contains(kPassword.toUtf8()));
-        QVERIFY(!err.contains(kPassword));
-        if (status == 0 && arguments.contains(u"--publish"))
-            QVERIFY(calendarMatches());
-        if (arguments.contains(u"--publish-off"))
-            QVERIFY(!QFile::exists(cache) && !stored);
-    }
-
-    // A server that does not answer in time.
-    void timeout() {
+    // A server that does not answer in time; then, with the same publisher, an event changed
+    // on the server before the listing (so ours is put with its new ETag) and again while it
+    // lists: the 412 is answered by writing ours once more.
+    void timeoutThenConflict() {
         CalendarPublisher publisher;
-        publisher.setTimeout(1000);
         QSignalSpy finished(&publisher, &CalendarPublisher::finished);
         QTcpServer silent; // takes the connection and says nothing
         QVERIFY(silent.listen(QHostAddress::LocalHost));
+        publisher.setTimeout(1000);
         publisher.check({QUrl(QStringLiteral("http://127.0.0.1:%1/cal/").arg(silent.serverPort())),
                          kUser, kPassword});
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished[0][1].toString(), "no answer from 127.0.0.1 within 1 s");
-    }
 
-    // Changed on the server before the listing (so ours is put with its new ETag) and again
-    // while it lists: the 412 is answered by writing ours once more.
-    void conflictIsResolved() {
+        publisher.setTimeout(20000);
         const std::vector<CalendarObject> objects = objectsOf(readFile(path("reminder.dat")));
         QByteArray changed = objects[1].data;
         writeFile(onServer(objects[1].uid), changed.replace("SUMMARY:", "SUMMARY:Not "));
-        CalendarPublisher publisher;
         connect(&publisher, &CalendarPublisher::listed, this,
                 [&] { writeFile(onServer(objects[1].uid), changed.replace("Not", "Never")); });
-        QSignalSpy finished(&publisher, &CalendarPublisher::finished);
         publisher.publish({QUrl(calendarUrl()), kUser, kPassword}, objects, QString());
         QVERIFY(finished.wait(30000));
-        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        QVERIFY2(finished[1][0].toBool(), qPrintable(finished[1][1].toString()));
         QCOMPARE(publisher.counts().conflicts, 1);
         QVERIFY(calendarMatches());
     }
