@@ -75,26 +75,6 @@ int openHandles(const QString& path) {
     return n;
 }
 
-struct StartupFixture : WindowFixture {
-    StartupFixture() : WindowFixture(QDate(2002, 10, 17)) { start(); }
-    // F2 from the main window. The style lets a child window pass for active while its parent
-    // is, so this waits for the real thing.
-    StartupForm* open() {
-        press(Qt::Key_F2);
-        auto* form = window->findChild<StartupForm*>();
-        return form && QTest::qWaitFor([form] { return QApplication::activeWindow() == form; })
-                   ? form
-                   : nullptr;
-    }
-    static QStringList listed(const StartupForm* form) {
-        QStringList out;
-        const auto* list = form->findChild<QListWidget*>("startuplist");
-        for (int row = 0; row < list->count(); ++row)
-            out << list->item(row)->text();
-        return out;
-    }
-};
-
 } // namespace
 
 class TestWindows : public QObject {
@@ -352,15 +332,18 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QStringList, lines);
         QFETCH(QString, said);
-        StartupFixture f;
+        WindowFixture f(QDate(2002, 10, 17));
+        f.start();
         writeFile(f.path("startup.dat"), log);
         writeFile(f.path("startup.tmp"), "stale");
         if (keys.startsWith("fail:"))
             f.files.failAt = keys.startsWith("fail:Rename")          ? Step::Rename
                              : keys.startsWith("fail:SyncDirectory") ? Step::SyncDirectory
                                                                      : Step::Open;
-        QPointer<StartupForm> form = f.open();
-        QVERIFY(form);
+        f.press(Qt::Key_F2);
+        const QPointer<StartupForm> form = f.window->findChild<StartupForm*>();
+        // The style lets a child window pass for active while its parent is; wait for the form.
+        QVERIFY(form && QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }));
         QCOMPARE(form->pos(), f.window->pos());
         QCOMPARE(openHandles(f.path("startup.dat")), 1);
         const bool opened = f.files.failAt != Step::Open;
@@ -401,7 +384,7 @@ private slots:
         QCOMPARE(QFile::exists(f.path("startup.tmp")),
                  !opened || !said.startsWith("?") || keys.startsWith("no"));
         if (!lines.isEmpty()) { // still open, and no line cut off in a window narrower than them
-            QTRY_COMPARE_WITH_TIMEOUT(StartupFixture::listed(form), lines, 1000);
+            QTRY_COMPARE_WITH_TIMEOUT(f.lines("startuplist"), lines, 1000);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
             auto* list = form->findChild<QListWidget*>("startuplist");
             form->resize(80, form->height());
