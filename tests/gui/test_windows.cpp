@@ -275,19 +275,17 @@ private slots:
     // "act:" triggers an action, "menuF1" is F1 on Help Contents in the open Help menu, "main"
     // is F2 from the main window, "close" is the close box. The messages say "?" for the
     // question and "%1" for the log's name.
-    void startupList_data() {
-        QTest::addColumn<QByteArray>("log");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QStringList>("lines"); // none once closed
-        QTest::addColumn<QString>("said");
-        QTest::addColumn<QList<int>>("help");
+    void startupList() {
+        // name, log, keys, the log after, the lines listed (none once closed), said, help
+        using Row = std::tuple<const char*, QByteArray, QString, QByteArray, QStringList, QString,
+                               QList<int>>;
+        QList<Row> rows;
         const QByteArray last = kThree.right(22);
         const QStringList purged = {" 10/17/02    10:30 am    Thursday\t1"};
-        const auto row = [](const char* name, const QByteArray& log, const char* keys,
-                            const QByteArray& after, const QStringList& lines,
-                            const QString& said = "", const QList<int>& help = {}) {
-            QTest::newRow(name) << log << QString(keys) << after << lines << said << help;
+        const auto row = [&](const char* name, const QByteArray& log, const char* keys,
+                             const QByteArray& after, const QStringList& lines,
+                             const QString& said = "", const QList<int>& help = {}) {
+            rows.append({name, log, keys, after, lines, said, help});
         };
         row("No changes nothing", kThree, "no,F9", kThree, kThreeLines, "?");
         row("Yes keeps the last start", kThree, "F9", last, purged, "?");
@@ -303,14 +301,12 @@ private slots:
         row("renaming fails", kThree, "fail:Rename,F9", kThree, kThreeLines,
             "?|Nudgewell: The old startup dates could not be deleted.\ninjected failure");
         row("folder flush fails, the purge stands", kThree, "fail:SyncDirectory,F9", last, purged,
-            "?|Nudgewell: The old startup dates were deleted, but the folder could not be "
-            "written "
+            "?|Nudgewell: The old startup dates were deleted, but the folder could not be written "
             "to disk; a power cut now could bring them back.\ninjected failure");
         // A log that can only be read is listed, and F9 asks nothing. (One that cannot be
         // opened at all is among the broken files.)
         row("log can only be read", kThree, "fail:Open,F9", kThree, kThreeLines,
-            "Nudgewell: %1 can only be read. The Startup List shows its dates, but the old "
-            "dates "
+            "Nudgewell: %1 can only be read. The Startup List shows its dates, but the old dates "
             "cannot be deleted.\ninjected failure");
         // The purge keeps the last start the file holds, and the list follows the file.
         row("another program appends", kThree,
@@ -326,84 +322,78 @@ private slots:
         row("closed by F12", kThree, "act:menuhelp3,F12", kThree, {});
         row("closed by toolclose", kThree, "act:toolclose", kThree, {});
         row("closed by the close box", kThree, "close", kThree, {});
-    }
-    void startupList() {
-        QFETCH(QByteArray, log);
-        QFETCH(QString, keys);
-        QFETCH(QStringList, lines);
-        QFETCH(QString, said);
-        WindowFixture f(QDate(2002, 10, 17));
-        f.start();
-        writeFile(f.path("startup.dat"), log);
-        writeFile(f.path("startup.tmp"), "stale");
-        if (keys.startsWith("fail:"))
-            f.files.failAt = keys.startsWith("fail:Rename")          ? Step::Rename
-                             : keys.startsWith("fail:SyncDirectory") ? Step::SyncDirectory
-                                                                     : Step::Open;
-        f.press(Qt::Key_F2);
-        const QPointer<StartupForm> form = f.window->findChild<StartupForm*>();
-        // The style lets a child window pass for active while its parent is; wait for the form.
-        QVERIFY(form && QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }));
-        QCOMPARE(form->pos(), f.window->pos());
-        QCOMPARE(openHandles(f.path("startup.dat")), 1);
-        const bool opened = f.files.failAt != Step::Open;
-        for (const char* name : {"menudelete", "tooldelete"})
-            QCOMPARE(form->findChild<QAction*>(name)->isEnabled(), opened);
-        f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
-        runScript(
-            keys, form,
-            {{"fail", [](const QString&) {}},
-             {"no", [&](const QString&) { f.messages.answers = {false}; }},
-             {"append",
-              [&](const QString& record) {
-                  QFile file(f.path("startup.dat"));
-                  QVERIFY(file.open(QIODevice::Append) && file.write(record.toLatin1()) == 22);
-              }},
-             {"act", [&](const QString& name) { form->findChild<QAction*>(name)->trigger(); }},
-             {"key", [&](const QString& key) { form->Toolbar1_ButtonClick(key); }},
-             {"menuF1",
-              [&](const QString&) {
-                  auto* menu = form->findChild<QMenu*>("menuhelp");
-                  menu->popup(form->mapToGlobal(QPoint(0, 0)));
-                  QVERIFY(QTest::qWaitForWindowExposed(menu));
-                  menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
-                  QTest::keyClick(menu, Qt::Key_F1);
-              }},
-             {"main",
-              [&](const QString&) { // F2 from the main window
-                  QVERIFY(f.activate());
-                  QTest::keyClick(f.window.get(), Qt::Key_F2);
-                  QTRY_COMPARE(QApplication::activeWindow(), form.data());
-                  QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
-              }},
-             {"close", [&](const QString&) { form->close(); }}});
-        QCOMPARE(f.messages.shown.join('|'),
-                 QString(said).replace("?", kQuestion).replace("%1", f.path("startup.dat")));
-        QTEST(f.help.requests, "help");
-        QTEST(readFile(f.path("startup.dat")), "after");
-        QCOMPARE(QFile::exists(f.path("startup.tmp")),
-                 !opened || !said.startsWith("?") || keys.startsWith("no"));
-        if (!lines.isEmpty()) { // still open, and no line cut off in a window narrower than them
-            QTRY_COMPARE_WITH_TIMEOUT(f.lines("startuplist"), lines, 1000);
-            QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
-            auto* list = form->findChild<QListWidget*>("startuplist");
-            form->resize(80, form->height());
-            QApplication::processEvents();
-            QStyleOptionViewItem option;
-            option.initFrom(list);
-            const int reach = list->horizontalScrollBar()->maximum() + list->viewport()->width();
-            for (int row = 0; row < list->count(); ++row)
-                QVERIFY(
-                    reach >=
-                    list->itemDelegate()->sizeHint(option, list->model()->index(row, 0)).width());
-            return;
+        for (const auto& [name, log, keys, after, lines, said, help] : rows) {
+            const auto named = nameFailures(name);
+            WindowFixture f(QDate(2002, 10, 17));
+            f.start();
+            writeFile(f.path("startup.dat"), log);
+            writeFile(f.path("startup.tmp"), "stale");
+            if (keys.startsWith("fail:"))
+                f.run("fail " + keys.section(',', 0, 0).section(':', 1));
+            f.press(Qt::Key_F2);
+            const QPointer<StartupForm> form = f.window->findChild<StartupForm*>();
+            // The style lets a child window pass for active while its parent is; wait for the form.
+            QVERIFY(form && QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }));
+            QCOMPARE(form->pos(), f.window->pos());
+            QCOMPARE(openHandles(f.path("startup.dat")), 1);
+            const bool opened = f.files.failAt != Step::Open;
+            for (const char* action : {"menudelete", "tooldelete"})
+                QCOMPARE(form->findChild<QAction*>(action)->isEnabled(), opened);
+            f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
+            runScript(
+                keys, form,
+                {{"fail", [](const QString&) {}},
+                 {"no", [&](const QString&) { f.messages.answers = {false}; }},
+                 {"append",
+                  [&](const QString& record) {
+                      QFile file(f.path("startup.dat"));
+                      QVERIFY(file.open(QIODevice::Append) && file.write(record.toLatin1()) == 22);
+                  }},
+                 {"act", [&](const QString& name) { form->findChild<QAction*>(name)->trigger(); }},
+                 {"key", [&](const QString& key) { form->Toolbar1_ButtonClick(key); }},
+                 {"menuF1",
+                  [&](const QString&) {
+                      auto* menu = form->findChild<QMenu*>("menuhelp");
+                      menu->popup(form->mapToGlobal(QPoint(0, 0)));
+                      QVERIFY(QTest::qWaitForWindowExposed(menu));
+                      menu->setActiveAction(form->findChild<QAction*>("menuhelp1"));
+                      QTest::keyClick(menu, Qt::Key_F1);
+                  }},
+                 {"main",
+                  [&](const QString&) { // F2 from the main window
+                      QVERIFY(f.activate());
+                      QTest::keyClick(f.window.get(), Qt::Key_F2);
+                      QTRY_COMPARE(QApplication::activeWindow(), form.data());
+                      QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
+                  }},
+                 {"close", [&](const QString&) { form->close(); }}});
+            QCOMPARE(f.messages.shown.join('|'),
+                     QString(said).replace("?", kQuestion).replace("%1", f.path("startup.dat")));
+            QCOMPARE(f.help.requests, help);
+            QCOMPARE(readFile(f.path("startup.dat")), after);
+            QCOMPARE(QFile::exists(f.path("startup.tmp")),
+                     !opened || !said.startsWith("?") || keys.startsWith("no"));
+            // Still open, and no line cut off in a window narrower than them.
+            if (!lines.isEmpty()) {
+                QTRY_COMPARE_WITH_TIMEOUT(f.lines("startuplist"), lines, 1000);
+                QCOMPARE(QApplication::focusWidget()->objectName(), QString("startuplist"));
+                auto* list = form->findChild<QListWidget*>("startuplist");
+                form->resize(80, form->height());
+                QApplication::processEvents();
+                const int reach =
+                    list->horizontalScrollBar()->maximum() + list->viewport()->width();
+                for (int row = 0; row < list->count(); ++row)
+                    QVERIFY(reach >= list->sizeHintForIndex(list->model()->index(row, 0)).width());
+                continue;
+            }
+            QTRY_VERIFY(!form);
+            const QWidget* about = f.window->findChild<QWidget*>("AboutForm");
+            QCOMPARE(about && about->isVisible(), keys.contains("menuhelp3"));
+            QVERIFY(f.window->isVisible() && f.activate());
+            QTRY_COMPARE(f.lines("reminderlist").value(0).left(20),
+                         QString("10/18/02   Fri\tOnce "));
+            QCOMPARE(openHandles(f.path("startup.dat")), 0);
         }
-        QTRY_VERIFY(!form);
-        const QWidget* about = f.window->findChild<QWidget*>("AboutForm");
-        QCOMPARE(about && about->isVisible(), keys.contains("menuhelp3"));
-        QVERIFY(f.window->isVisible() && f.activate());
-        QTRY_COMPARE(f.lines("reminderlist").value(0).left(20), QString("10/18/02   Fri\tOnce "));
-        QCOMPARE(openHandles(f.path("startup.dat")), 0);
     }
 };
 
