@@ -21,7 +21,6 @@
 
 using namespace nudgewell;
 using namespace nudgewell::test;
-using Step = FailingFileSystem::Step;
 
 namespace {
 
@@ -49,15 +48,9 @@ struct CalendarFixture : WindowFixture {
     QPointer<CalendarForm> form;
 };
 
+// The three settings the Options dialog keeps, as "Days Checked|Minimize|Calendar Format" in its
+// table, "-" for a missing one.
 const QStringList kKeys = {keys::DaysChecked, keys::Minimize, keys::CalendarFormat};
-
-// The three settings as "Days Checked|Minimize|Calendar Format", "-" for a missing one.
-QString stored(const SettingsStore& settings) {
-    QStringList values;
-    for (const QString& key : kKeys)
-        values << (settings.get(key).isEmpty() ? "-" : settings.get(key));
-    return values.join('|');
-}
 
 const QByteArray kThree = "10/15/200209:05:00 PM 10/16/200208:00:00 AM 10/17/200210:30:15 AM ";
 const QStringList kThreeLines = {" 10/17/2002    10:30 am    Thursday\t3",
@@ -168,8 +161,8 @@ private slots:
             QCOMPARE(f.help.requests, help);
             QCOMPARE(f.messages.shown.join('|'), said);
             QCOMPARE(f.clipboard.text(), copied);
-            const QDateTime moment(QDate(2002, 3, 4), QTime(10, 30, 15));
-            QCOMPARE(f.systemDate.requests, QList<QDateTime>(set, moment));
+            QCOMPARE(f.systemDate.requests,
+                     QList<QDateTime>(set, QDateTime(QDate(2002, 3, 4), QTime(10, 30, 15))));
             QTRY_COMPARE(f.form.isNull(), picked == 0);
             if (picked) {
                 QTRY_COMPARE(f.calendar()->selectedDate(), QDate(2002, 3, picked));
@@ -183,7 +176,7 @@ private slots:
     // Each row stores its settings, opens the dialog and types its keys, "close" clicking the
     // close box and "unwritable" making the settings file a folder.
     void options() {
-        // name, before (as stored(), "-" storing nothing), keys, after, help, open
+        // name, before (as kKeys, "-" storing nothing), keys, after, help, open
         using Row = std::tuple<const char*, QString, QString, const char*, QList<int>, bool>;
         // 9 days and day-first picked, then one key.
         const QString pick = "Tab,9,Tab,Down,";
@@ -206,9 +199,8 @@ private slots:
             {"close box saves nothing", "-|-|-", pick + "close", "6|0|-", {}, false},
             // Enter says so when the settings cannot be written, and the dialog stays.
             {"unwritable settings", "-|-|-", "unwritable," + pick + "Return", "6|0|-", {}, true},
-            {"round the controls, Down", "-|-|mm/dd", round.arg("Down"), "6|0|dd/mm", topics,
-             false},
-            {"round the controls, Up", "-|-|dd/mm", round.arg("Up"), "6|0|mm/dd", topics, false},
+            {"Tab round, Down", "-|-|mm/dd", round.arg("Down"), "6|0|dd/mm", topics, false},
+            {"Tab round, Up", "-|-|dd/mm", round.arg("Up"), "6|0|mm/dd", topics, false},
         };
         for (const auto& [name, before, keys, after, help, open] : rows) {
             const auto named = nameFailures(name);
@@ -228,7 +220,10 @@ private slots:
             // A mnemonic presses its button with a short animation.
             QTRY_COMPARE(f.help.requests, help);
             QTRY_COMPARE(form.isVisible(), open);
-            QCOMPARE(stored(f.settings), after);
+            QStringList stored;
+            for (const QString& key : kKeys)
+                stored << (f.settings.get(key).isEmpty() ? "-" : f.settings.get(key));
+            QCOMPARE(stored.join('|'), after);
             QCOMPARE(f.messages.shown.size(), open && help.isEmpty() ? 1 : 0);
         }
     }
@@ -332,7 +327,7 @@ private slots:
             QVERIFY(form && QTest::qWaitFor([&] { return QApplication::activeWindow() == form; }));
             QCOMPARE(form->pos(), f.window->pos());
             QCOMPARE(openHandles(f.path("startup.dat")), 1);
-            const bool opened = f.files.failAt != Step::Open;
+            const bool opened = f.files.failAt != FailingFileSystem::Step::Open;
             for (const char* action : {"menudelete", "tooldelete"})
                 QCOMPARE(form->findChild<QAction*>(action)->isEnabled(), opened);
             f.writeReminders({recordBytes("Dentist", 'X', 'O', "10/18/2002")});
@@ -349,8 +344,7 @@ private slots:
                  {"key", [&](const QString& key) { form->Toolbar1_ButtonClick(key); }},
                  {"main",
                   [&](const QString&) { // F2 from the main window
-                      QVERIFY(f.activate());
-                      QTest::keyClick(f.window.get(), Qt::Key_F2);
+                      f.press(Qt::Key_F2);
                       QTRY_COMPARE(QApplication::activeWindow(), form.data());
                       QCOMPARE(f.window->findChildren<StartupForm*>().size(), 1);
                   }},
