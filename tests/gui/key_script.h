@@ -33,10 +33,8 @@ inline void runScript(const QString& script, QWidget* window, const ScriptAction
 
 // Held across a loop's row, names that row in the log if one of its checks failed.
 inline auto nameFailures(const char* row) {
-    return qScopeGuard([row] {
-        if (QTest::currentTestFailed())
-            qWarning("in row \"%s\"", row);
-    });
+    return qScopeGuard(
+        [row] { QTest::currentTestFailed() ? qWarning("in row \"%s\"", row) : void(); });
 }
 
 } // namespace nudgewell::test
