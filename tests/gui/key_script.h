@@ -3,6 +3,7 @@
 
 #include "gui_fixture.h"
 
+#include <QScopeGuard>
 #include <functional>
 #include <map>
 
@@ -28,6 +29,12 @@ inline void runScript(const QString& script, QWidget* window, const ScriptAction
         if (step.startsWith("Alt+"))
             (void)QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 300);
     }
+}
+
+// Held across a loop's row, names that row in the log if one of its checks failed.
+inline auto nameFailures(const char* row) {
+    return qScopeGuard(
+        [row] { QTest::currentTestFailed() ? qWarning("in row \"%s\"", row) : void(); });
 }
 
 } // namespace nudgewell::test

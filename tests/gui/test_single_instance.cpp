@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes.h"
+#include "key_script.h"
 #include "platform/single_instance.h"
 #include "ui/bring_to_front.h"
 
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <tuple>
 #include <unistd.h>
 
 using namespace nudgewell;
@@ -40,78 +42,72 @@ private slots:
     // computer or a person left there, no live copy holds it. (A crashed run's own lock is the
     // second start's end-to-end check.) A folder where no lock can be made starts unguarded,
     // with the reason.
-    void claim_data() {
-        QTest::addColumn<QByteArray>("left"); // "empty", "folder", "read-only" or "gone"
-        QTest::addColumn<QString>("note");    // a part of the first start's reason, if any
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<Claim>("expected");
-        const auto row = [](const char* name, const QByteArray& left, const char* note,
-                            const char* second, Claim expected) {
-            QTest::newRow(name) << left << QString(note) << QString(second) << expected;
-        };
-        row("same folder", "", "", ".", Claim::AnotherRuns);
-        row("same folder by another path", "", "", "link", Claim::AnotherRuns);
-        row("folder inside it", "", "", "inner", Claim::First);
-        row("folder beside it", "", "", "../beside", Claim::First);
-        row("empty lock left", "empty", "", ".", Claim::AnotherRuns);
-        row("garbage left", QByteArray("\xff\x00garbage\n", 10), "", ".", Claim::AnotherRuns);
-        row("another computer's left", "4242\nnudgewell\nelsewhere\n", "", ".", Claim::AnotherRuns);
-        row("a folder of that name", "folder", kLockFileName, "", Claim::Unguarded);
-        row("read-only folder", "read-only", "denied", "", Claim::Unguarded);
-        row("folder gone", "gone", "No such file", "", Claim::Unguarded);
-    }
     void claim() {
-        QFETCH(QByteArray, left);
-        QFETCH(QString, note);
-        QFETCH(QString, second);
-        QFETCH(Claim, expected);
-        if (left == "read-only" && ::geteuid() == 0)
-            QSKIP("root writes into read-only folders");
-        QTemporaryDir root;
-        const QString dir = root.filePath("data");
-        const QString lock = QDir(dir).filePath(QLatin1String(kLockFileName));
-        QVERIFY(left == "gone" ||
-                (QDir().mkpath(dir + "/inner") && QDir().mkpath(root.filePath("beside")) &&
-                 QFile::link(dir, dir + "/link")));
-        writeFile(dir + "/reminder.dat", QByteArray(70, 'x'));
-        if (left == "folder")
-            QVERIFY(QDir().mkdir(lock));
-        else if (left == "read-only")
-            QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        else if (!left.isEmpty() && left != "gone")
-            writeFile(lock, left == "empty" ? QByteArray() : left);
-        // A crashed run also leaves its socket in the temporary folder.
-        writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir)), "old");
-        QString said;
-        {
-            SingleInstance first;
-            QCOMPARE(first.claim(dir, &said), note.isEmpty() ? Claim::First : Claim::Unguarded);
-            QVERIFY2(note.isEmpty()
-                         ? said.isEmpty()
-                         : said.contains(note) && said.contains(QLatin1String(kLockFileName)),
-                     qPrintable(said));
-            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ExeOwner);
-            if (!note.isEmpty()) {
-                QCOMPARE(QFile::exists(lock), left == "folder");
-                return;
+        // name, what was left ("empty", "folder", "read-only" or "gone"), a part of the first
+        // start's reason if any, the second's folder, what the second gets
+        using Row = std::tuple<const char*, QByteArray, QString, QString, Claim>;
+        const Row rows[] = {
+            {"same folder", "", "", ".", Claim::AnotherRuns},
+            {"same folder by another path", "", "", "link", Claim::AnotherRuns},
+            {"folder inside it", "", "", "inner", Claim::First},
+            {"folder beside it", "", "", "../beside", Claim::First},
+            {"empty lock left", "empty", "", ".", Claim::AnotherRuns},
+            {"garbage left", QByteArray("\xff\x00garbage\n", 10), "", ".", Claim::AnotherRuns},
+            {"another computer's", "4242\nnudgewell\nelsewhere\n", "", ".", Claim::AnotherRuns},
+            {"a folder of that name", "folder", kLockFileName, "", Claim::Unguarded},
+            {"read-only folder", "read-only", "denied", "", Claim::Unguarded},
+            {"folder gone", "gone", "No such file", "", Claim::Unguarded},
+        };
+        for (const auto& [name, left, note, second, expected] : rows) {
+            const auto named = nameFailures(name);
+            if (left == "read-only" && ::geteuid() == 0)
+                continue; // root writes into read-only folders
+            QTemporaryDir root;
+            const QString dir = root.filePath("data");
+            const QString lock = QDir(dir).filePath(QLatin1String(kLockFileName));
+            QVERIFY(left == "gone" ||
+                    (QDir().mkpath(dir + "/inner") && QDir().mkpath(root.filePath("beside")) &&
+                     QFile::link(dir, dir + "/link")));
+            writeFile(dir + "/reminder.dat", QByteArray(70, 'x'));
+            if (left == "folder")
+                QVERIFY(QDir().mkdir(lock));
+            else if (left == "read-only")
+                QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            else if (!left.isEmpty() && left != "gone")
+                writeFile(lock, left == "empty" ? QByteArray() : left);
+            // A crashed run also leaves its socket in the temporary folder.
+            writeFile(QDir(QDir::tempPath()).filePath(SingleInstance::serverName(dir)), "old");
+            QString said;
+            {
+                SingleInstance first;
+                QCOMPARE(first.claim(dir, &said), note.isEmpty() ? Claim::First : Claim::Unguarded);
+                QVERIFY2(note.isEmpty()
+                             ? said.isEmpty()
+                             : said.contains(note) && said.contains(QLatin1String(kLockFileName)),
+                         qPrintable(said));
+                QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+                if (!note.isEmpty()) {
+                    QCOMPARE(QFile::exists(lock), left == "folder");
+                    continue;
+                }
+                QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+                const QMap<QString, QByteArray> before = contents(dir);
+                SingleInstance other;
+                QCOMPARE(other.claim(QDir(dir).filePath(second), &said), expected);
+                QVERIFY2(said.isEmpty(), qPrintable(said));
+                QCOMPARE(contents(dir), before);
+                const bool raise = expected == Claim::AnotherRuns;
+                QCOMPARE(raised.wait(raise ? 2000 : 200), raise);
             }
-            QSignalSpy raised(&first, &SingleInstance::raiseRequested);
-            const QMap<QString, QByteArray> before = contents(dir);
-            SingleInstance other;
-            QCOMPARE(other.claim(QDir(dir).filePath(second), &said), expected);
-            QVERIFY2(said.isEmpty(), qPrintable(said));
-            QCOMPARE(contents(dir), before);
-            const bool raise = expected == Claim::AnotherRuns;
-            QCOMPARE(raised.wait(raise ? 2000 : 200), raise);
+            // A copy that ends, on its way out or by release(), leaves the next start free.
+            QVERIFY(!QFile::exists(lock));
+            SingleInstance third;
+            QCOMPARE(third.claim(dir, &said), Claim::First);
+            third.release();
+            SingleInstance fourth;
+            QCOMPARE(fourth.claim(dir, &said), Claim::First);
         }
-        // A copy that ends, on its way out or by release(), leaves the next start free.
-        QVERIFY(!QFile::exists(lock));
-        SingleInstance third;
-        QCOMPARE(third.claim(dir, &said), Claim::First);
-        third.release();
-        SingleInstance fourth;
-        QCOMPARE(fourth.claim(dir, &said), Claim::First);
     }
 
     void bringToFront() {
