@@ -9,6 +9,7 @@
 #include "data/view_lines.h"
 #include "fakes.h"
 #include "import/importer.h"
+#include "rows.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -123,10 +124,7 @@ private slots:
                             int status, const QByteArray& output = {}) {
             if (QTest::currentTestFailed())
                 return;
-            const auto named = qScopeGuard([name] {
-                if (QTest::currentTestFailed())
-                    qWarning("in row \"%s\"", name);
-            });
+            const auto named = nameFailures(name);
             // HOME is made on the first write to it, settings included.
             QTemporaryDir dir;
             const QString reminders = dir.filePath(QStringLiteral("reminder.dat"));

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "gui_fixture.h"
+#include "rows.h"
 
-#include <QScopeGuard>
 #include <functional>
 #include <map>
 
@@ -29,12 +29,6 @@ inline void runScript(const QString& script, QWidget* window, const ScriptAction
         if (step.startsWith("Alt+"))
             (void)QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 300);
     }
-}
-
-// Held across a loop's row, names that row in the log if one of its checks failed.
-inline auto nameFailures(const char* row) {
-    return qScopeGuard(
-        [row] { QTest::currentTestFailed() ? qWarning("in row \"%s\"", row) : void(); });
 }
 
 } // namespace nudgewell::test

@@ -7,6 +7,7 @@
 #include "main/start_notice_poster.h"
 #include "platform/notifier.h"
 #include "platform/system_date.h"
+#include "rows.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -93,10 +94,7 @@ private slots:
                              const QString& body, const QString& warning) {
             if (QTest::currentTestFailed())
                 return;
-            const auto named = qScopeGuard([name] {
-                if (QTest::currentTestFailed())
-                    qWarning("in row \"%s\"", name);
-            });
+            const auto named = nameFailures(name);
             const bool noBus = standIn == QStringList{"no bus"};
             std::unique_ptr<StandIn> service;
             if (!standIn.isEmpty() && !noBus) {

@@ -5,6 +5,7 @@
 #include "publish/calendar_events.h"
 #include "publish/publisher.h"
 #include "publish/secret_store.h"
+#include "rows.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -147,10 +148,7 @@ private slots:
                               int deletes = 0) {
             if (QTest::currentTestFailed())
                 return;
-            const auto named = qScopeGuard([name] {
-                if (QTest::currentTestFailed())
-                    qWarning("in step \"%s\"", name);
-            });
+            const auto named = nameFailures(name);
             if (arguments.first() == u"--publish-to")
                 arguments << "--user" << kUser;
             QByteArray records = readFile(path("reminder.dat"));
