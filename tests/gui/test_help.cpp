@@ -23,8 +23,6 @@
 using namespace nudgewell;
 using namespace nudgewell::test;
 
-namespace {} // namespace
-
 class TestHelp : public QObject {
     Q_OBJECT
 private:
@@ -34,6 +32,66 @@ private:
     const QString m_collection = m_dir.filePath("Nudgewell.qhc");
     QHelpEngine* m_engine = nullptr;
     QString m_namespace;
+
+    // Each request in turn, "; " between them ("contents", a topic, "helpBack", "helpForward",
+    // "index:word"), to a collection "built", "missing" or "garbage"; then the page the window
+    // stands on ("": no window) and the start of the one message shown ("": none).
+    void requestHelp(const QString& collection, const QString& requests, const QString& page,
+                     const QString& message) {
+        QTemporaryDir elsewhere;
+        QStringList places = {collection == "built" ? m_collection
+                                                    : elsewhere.filePath("Nudgewell.qhc")};
+        if (collection == "missing")
+            places << elsewhere.filePath("share/Nudgewell.qhc");
+        else if (collection == "garbage")
+            writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
+        FakeMessageBoxes messages;
+        QtHelpViewer viewer(messages, places);
+        HelpWindow* first = nullptr;
+        for (const QString& request : requests.split("; ")) {
+            if (request == "contents") {
+                viewer.ShowHelpContents();
+            } else if (request.startsWith("help")) { // Back or Forward
+                viewer.window()->findChild<QAction*>(request)->trigger();
+            } else if (request.startsWith("index:")) {
+                auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
+                QTRY_VERIFY(index->model()->rowCount() > 0);
+                viewer.window()->tabs()->setCurrentIndex(1);
+                viewer.window()->findChild<QLineEdit*>("helpIndexFilter")->setText(request.mid(6));
+                index->activateCurrentItem();
+            } else {
+                viewer.ShowHelpTopic(request.toInt());
+            }
+            // One window, reused for every request.
+            if (!first && viewer.window()) {
+                first = viewer.window();
+                // The contents are read in the background; the steps that follow find them in.
+                QTRY_VERIFY(
+                    first->findChild<QHelpContentWidget*>("helpContents")->model()->rowCount());
+            }
+            QCOMPARE(viewer.window(), first);
+        }
+
+        // One message at most, naming the files it looked for.
+        QCOMPARE(messages.shown.size(), message.isEmpty() ? 0 : 1);
+        for (const QString& place : message.isEmpty() ? QStringList() : places)
+            QVERIFY2(messages.last().startsWith(message) && messages.last().contains(place),
+                     qPrintable(messages.last()));
+        QCOMPARE(viewer.window() != nullptr, !page.isEmpty());
+        if (page.isEmpty())
+            return;
+        HelpWindow* window = viewer.window();
+        QVERIFY(window->isVisible());
+        // Wholly on the screen (800 x 600 here), however large it would be.
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
+        QCOMPARE(window->browser()->source().fileName(), page);
+        QVERIFY(!window->browser()->toPlainText().isEmpty());
+        // The contents show where the page sits, also after Back and Forward.
+        const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
+        QTRY_COMPARE(contents->currentIndex().data().toString(),
+                     window->browser()->documentTitle());
+        QCOMPARE(window->tabs()->currentIndex(), requests.contains("index:") ? 1 : 0);
+    }
 
 private slots:
     void initTestCase() {
@@ -87,91 +145,26 @@ private slots:
         QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
     }
 
-    void helpWindowRequests_data() {
-        QTest::addColumn<QString>("collection"); // "built", "missing" or "garbage"
-        // A topic, "contents", "helpBack", "helpForward", "index:word".
-        QTest::addColumn<QStringList>("requests");
-        QTest::addColumn<QString>("page");    // where the window stands; "" for no window
-        QTest::addColumn<QString>("message"); // the start of the message shown, or ""
-
-        const auto row = [](const char* name, const char* collection, const QStringList& requests,
-                            const char* page, const char* message = "") {
-            QTest::newRow(name) << QString(collection) << requests << QString(page)
-                                << QString(message);
-        };
-        row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
-        row("the contents after a topic", "built", {"209", "contents"}, "index.html");
-        row("back", "built", {"209", "205", "helpBack"}, "calendar.html");
-        row("back and forward", "built", {"209", "205", "helpBack", "helpForward"}, "options.html");
-        row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
-        row("unknown topic", "built", {"199"}, "index.html",
-            "Nudgewell: Help topic 199 is not in the help file ");
-        row("missing collection", "missing", {"201"}, "",
-            "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not "
-            "found.");
-        row("unreadable collection", "garbage", {"contents"}, "",
-            "Nudgewell: Nudgewell cannot show its help: the help file ");
-    }
-
     void helpWindowRequests() {
-        QFETCH(QString, collection);
-        QFETCH(QStringList, requests);
-        QFETCH(QString, page);
-        QFETCH(QString, message);
-
-        QTemporaryDir elsewhere;
-        QStringList places = {collection == "built" ? m_collection
-                                                    : elsewhere.filePath("Nudgewell.qhc")};
-        if (collection == "missing")
-            places << elsewhere.filePath("share/Nudgewell.qhc");
-        else if (collection == "garbage")
-            writeFile(places.first(), QByteArray("this is not a help collection\n").repeated(50));
-        FakeMessageBoxes messages;
-        QtHelpViewer viewer(messages, places);
-        HelpWindow* first = nullptr;
-        for (const QString& request : requests) {
-            if (request == "contents") {
-                viewer.ShowHelpContents();
-            } else if (request.startsWith("help")) { // Back or Forward
-                viewer.window()->findChild<QAction*>(request)->trigger();
-            } else if (request.startsWith("index:")) {
-                auto* index = viewer.window()->findChild<QHelpIndexWidget*>("helpIndex");
-                QTRY_VERIFY(index->model()->rowCount() > 0);
-                viewer.window()->tabs()->setCurrentIndex(1);
-                viewer.window()->findChild<QLineEdit*>("helpIndexFilter")->setText(request.mid(6));
-                index->activateCurrentItem();
-            } else {
-                viewer.ShowHelpTopic(request.toInt());
-            }
-            // One window, reused for every request.
-            if (!first && viewer.window()) {
-                first = viewer.window();
-                // The contents are read in the background; the steps that follow find them in.
-                QTRY_VERIFY(
-                    first->findChild<QHelpContentWidget*>("helpContents")->model()->rowCount());
-            }
-            QCOMPARE(viewer.window(), first);
+        const char* rows[][5] = {
+            {"a topic after the contents", "built", "contents; 201", "using-nudgewell.html", ""},
+            {"the contents after a topic", "built", "209; contents", "index.html", ""},
+            {"back", "built", "209; 205; helpBack", "calendar.html", ""},
+            {"back and forward", "built", "209; 205; helpBack; helpForward", "options.html", ""},
+            {"index entry", "built", "contents; index:Days Checked", "days-ahead.html", ""},
+            {"unknown topic", "built", "199", "index.html",
+             "Nudgewell: Help topic 199 is not in the help file "},
+            {"missing collection", "missing", "201", "",
+             "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not "
+             "found."},
+            {"unreadable collection", "garbage", "contents", "",
+             "Nudgewell: Nudgewell cannot show its help: the help file "},
+        };
+        for (const auto& row : rows) {
+            requestHelp(row[1], row[2], row[3], row[4]);
+            if (QTest::currentTestFailed())
+                return qWarning("in row \"%s\"", row[0]);
         }
-
-        // One message at most, naming the files it looked for.
-        QCOMPARE(messages.shown.size(), message.isEmpty() ? 0 : 1);
-        for (const QString& place : message.isEmpty() ? QStringList() : places)
-            QVERIFY2(messages.last().startsWith(message) && messages.last().contains(place),
-                     qPrintable(messages.last()));
-        QCOMPARE(viewer.window() != nullptr, !page.isEmpty());
-        if (page.isEmpty())
-            return;
-        HelpWindow* window = viewer.window();
-        QVERIFY(window->isVisible());
-        // Wholly on the screen (800 x 600 here), however large it would be.
-        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
-        QCOMPARE(window->browser()->source().fileName(), page);
-        QVERIFY(!window->browser()->toPlainText().isEmpty());
-        // The contents show where the page sits, also after Back and Forward.
-        const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
-        QTRY_COMPARE(contents->currentIndex().data().toString(),
-                     window->browser()->documentTitle());
-        QCOMPARE(window->tabs()->currentIndex(), requests.last().startsWith("index:") ? 1 : 0);
     }
 
     // Every window is placed by one rule: on its screen, frame and all, moved the least.
