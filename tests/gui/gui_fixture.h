@@ -230,7 +230,6 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"row", QString::number(find<QListView>(list)->currentIndex().row() + 1)},
         {"lines", QString::number(lines(list).size())},
         {"line1", lines(list).value(0).trimmed()},
-        {"line2", lines(list).value(1).trimmed()},
         {"list", lines(list).join(" | ")},
         {"title", window->windowTitle()},
         {"label", labels.join(" | ")},
