@@ -110,17 +110,15 @@ private slots:
         // on a file of the collection and, with a #name, on an id in that file.
         QStringList broken;
         auto check = [&](const QUrl& from, const QUrl& target) {
-            const QUrl file = target.adjusted(QUrl::RemoveFragment);
-            const QByteArray data = m_engine->fileData(file);
+            const QByteArray data = m_engine->fileData(target.adjusted(QUrl::RemoveFragment));
             if (data.isEmpty() || (target.hasFragment() &&
                                    !data.contains("id=\"" + target.fragment().toUtf8() + '"')))
                 broken << from.fileName() + " -> " + target.toString();
         };
-        const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
         // Links to the web are not checked.
         const QRegularExpression reference(QStringLiteral("(?:href|src)=\"(?!https?:)([^\"]+)\""));
         int links = 0;
-        for (const QUrl& page : pages) {
+        for (const QUrl& page : m_engine->files(m_namespace, QString(), QStringLiteral("html"))) {
             const QString html = QString::fromUtf8(m_engine->fileData(page));
             for (const QRegularExpressionMatch& m : reference.globalMatch(html))
                 check(page, page.resolved(QUrl(m.captured(1)))), ++links;
