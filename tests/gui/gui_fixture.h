@@ -132,11 +132,6 @@ struct WindowFixture {
     void run(const QString& steps);
     // What the window shows now, by a name from the table in it.
     QString probe(const QString& name) const;
-    // About while it shows, else the main window.
-    QWidget* active() const {
-        auto* about = find<QWidget>("AboutForm");
-        return about && about->isVisible() ? about : static_cast<QWidget*>(window.get());
-    }
     static QWidget* focused() { return QApplication::focusWidget(); }
     QCalendarWidget* calendar() const { return find<QCalendarWidget>("Calendar2"); }
 
@@ -235,7 +230,6 @@ inline QString WindowFixture::probe(const QString& name) const {
         {"row", QString::number(find<QListView>(list)->currentIndex().row() + 1)},
         {"lines", QString::number(lines(list).size())},
         {"line1", lines(list).value(0).trimmed()},
-        {"line2", lines(list).value(1).trimmed()},
         {"list", lines(list).join(" | ")},
         {"title", window->windowTitle()},
         {"label", labels.join(" | ")},
@@ -297,7 +291,8 @@ inline void WindowFixture::run(const QString& steps) {
                 QObject::connect(find<QListView>(list)->model(), &QAbstractItemModel::modelReset,
                                  [this] { ++resets; });
         }
-        QWidget* in = active();
+        auto* about = find<QWidget>("AboutForm"); // keys go to About while it shows
+        QWidget* in = about && about->isVisible() ? about : static_cast<QWidget*>(window.get());
         auto* list = find<QListView>(arg1);
         const QModelIndex index = list ? list->model()->index(arg2.toInt() - 1, 0) : QModelIndex();
         QWidget* at = list ? list->viewport() : find<QWidget>(arg1);

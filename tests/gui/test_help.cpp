@@ -23,8 +23,6 @@
 using namespace nudgewell;
 using namespace nudgewell::test;
 
-namespace {} // namespace
-
 class TestHelp : public QObject {
     Q_OBJECT
 private:
@@ -35,90 +33,11 @@ private:
     QHelpEngine* m_engine = nullptr;
     QString m_namespace;
 
-private slots:
-    void initTestCase() {
-        const QDir built = QFileInfo(QStringLiteral(NUDGEWELL_HELP_COLLECTION)).dir();
-        for (const QString name : {"Nudgewell.qhc", "Nudgewell.qch"})
-            QVERIFY(QFile::copy(built.filePath(name), m_dir.filePath(name)));
-        m_engine = new QHelpEngine(m_collection, this);
-        m_engine->setReadOnly(true);
-        QVERIFY2(m_engine->setupData(), qPrintable(m_engine->error()));
-        QCOMPARE(m_engine->registeredDocumentations().size(), 1);
-        m_namespace = m_engine->registeredDocumentations().first();
-    }
-
-    void linksAndIndexEntriesResolve() {
-        // Every link, picture and style sheet of every page, then every index entry, must land
-        // on a file of the collection and, with a #name, on an id in that file.
-        QStringList broken;
-        auto check = [&](const QUrl& from, const QUrl& target) {
-            const QUrl file = target.adjusted(QUrl::RemoveFragment);
-            const QByteArray data = m_engine->fileData(file);
-            if (data.isEmpty() || (target.hasFragment() &&
-                                   !data.contains("id=\"" + target.fragment().toUtf8() + '"')))
-                broken << from.fileName() + " -> " + target.toString();
-        };
-        const QList<QUrl> pages = m_engine->files(m_namespace, QString(), QStringLiteral("html"));
-        // Links to the web are not checked.
-        const QRegularExpression reference(QStringLiteral("(?:href|src)=\"(?!https?:)([^\"]+)\""));
-        int links = 0;
-        for (const QUrl& page : pages) {
-            const QString html = QString::fromUtf8(m_engine->fileData(page));
-            for (const QRegularExpressionMatch& m : reference.globalMatch(html))
-                check(page, page.resolved(QUrl(m.captured(1)))), ++links;
-        }
-        QVERIFY(links > 100);
-
-        QHelpIndexModel* index = m_engine->indexModel();
-        if (index->rowCount() == 0 || index->isCreatingIndex()) {
-            QSignalSpy created(index, &QHelpIndexModel::indexCreated);
-            index->createIndex(QString());
-            QVERIFY(created.wait(10000));
-        }
-        QVERIFY(index->rowCount() >= 60);
-        for (int row = 0; row < index->rowCount(); ++row) {
-            const QString keyword = index->data(index->index(row, 0)).toString();
-            const QList<QHelpLink> targets = m_engine->documentsForKeyword(keyword);
-            if (targets.isEmpty())
-                broken << "index: " + keyword;
-            for (const QHelpLink& target : targets)
-                check(QUrl("index:" + keyword), target.url);
-        }
-        QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
-    }
-
-    void helpWindowRequests_data() {
-        QTest::addColumn<QString>("collection"); // "built", "missing" or "garbage"
-        // A topic, "contents", "helpBack", "helpForward", "index:word".
-        QTest::addColumn<QStringList>("requests");
-        QTest::addColumn<QString>("page");    // where the window stands; "" for no window
-        QTest::addColumn<QString>("message"); // the start of the message shown, or ""
-
-        const auto row = [](const char* name, const char* collection, const QStringList& requests,
-                            const char* page, const char* message = "") {
-            QTest::newRow(name) << QString(collection) << requests << QString(page)
-                                << QString(message);
-        };
-        row("a topic after the contents", "built", {"contents", "201"}, "using-nudgewell.html");
-        row("the contents after a topic", "built", {"209", "contents"}, "index.html");
-        row("back", "built", {"209", "205", "helpBack"}, "calendar.html");
-        row("back and forward", "built", {"209", "205", "helpBack", "helpForward"}, "options.html");
-        row("index entry", "built", {"contents", "index:Days Checked"}, "days-ahead.html");
-        row("unknown topic", "built", {"199"}, "index.html",
-            "Nudgewell: Help topic 199 is not in the help file ");
-        row("missing collection", "missing", {"201"}, "",
-            "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not "
-            "found.");
-        row("unreadable collection", "garbage", {"contents"}, "",
-            "Nudgewell: Nudgewell cannot show its help: the help file ");
-    }
-
-    void helpWindowRequests() {
-        QFETCH(QString, collection);
-        QFETCH(QStringList, requests);
-        QFETCH(QString, page);
-        QFETCH(QString, message);
-
+    // Each request in turn, "; " between them ("contents", a topic, "helpBack", "helpForward",
+    // "index:word"), to a collection "built", "missing" or "garbage"; then the page the window
+    // stands on ("": no window) and the start of the one message shown ("": none).
+    void requestHelp(const QString& collection, const QString& requests, const QString& page,
+                     const QString& message) {
         QTemporaryDir elsewhere;
         QStringList places = {collection == "built" ? m_collection
                                                     : elsewhere.filePath("Nudgewell.qhc")};
@@ -129,7 +48,7 @@ private slots:
         FakeMessageBoxes messages;
         QtHelpViewer viewer(messages, places);
         HelpWindow* first = nullptr;
-        for (const QString& request : requests) {
+        for (const QString& request : requests.split("; ")) {
             if (request == "contents") {
                 viewer.ShowHelpContents();
             } else if (request.startsWith("help")) { // Back or Forward
@@ -171,7 +90,79 @@ private slots:
         const auto* contents = window->findChild<QHelpContentWidget*>("helpContents");
         QTRY_COMPARE(contents->currentIndex().data().toString(),
                      window->browser()->documentTitle());
-        QCOMPARE(window->tabs()->currentIndex(), requests.last().startsWith("index:") ? 1 : 0);
+        QCOMPARE(window->tabs()->currentIndex(), requests.contains("index:") ? 1 : 0);
+    }
+
+private slots:
+    void initTestCase() {
+        const QDir built = QFileInfo(QStringLiteral(NUDGEWELL_HELP_COLLECTION)).dir();
+        for (const QString name : {"Nudgewell.qhc", "Nudgewell.qch"})
+            QVERIFY(QFile::copy(built.filePath(name), m_dir.filePath(name)));
+        m_engine = new QHelpEngine(m_collection, this);
+        m_engine->setReadOnly(true);
+        QVERIFY2(m_engine->setupData(), qPrintable(m_engine->error()));
+        QCOMPARE(m_engine->registeredDocumentations().size(), 1);
+        m_namespace = m_engine->registeredDocumentations().first();
+    }
+
+    void linksAndIndexEntriesResolve() {
+        // Every link, picture and style sheet of every page, then every index entry, must land
+        // on a file of the collection and, with a #name, on an id in that file.
+        QStringList broken;
+        auto check = [&](const QUrl& from, const QUrl& target) {
+            const QByteArray data = m_engine->fileData(target.adjusted(QUrl::RemoveFragment));
+            if (data.isEmpty() || (target.hasFragment() &&
+                                   !data.contains("id=\"" + target.fragment().toUtf8() + '"')))
+                broken << from.fileName() + " -> " + target.toString();
+        };
+        // Links to the web are not checked.
+        const QRegularExpression reference(QStringLiteral("(?:href|src)=\"(?!https?:)([^\"]+)\""));
+        int links = 0;
+        for (const QUrl& page : m_engine->files(m_namespace, QString(), QStringLiteral("html"))) {
+            const QString html = QString::fromUtf8(m_engine->fileData(page));
+            for (const QRegularExpressionMatch& m : reference.globalMatch(html))
+                check(page, page.resolved(QUrl(m.captured(1)))), ++links;
+        }
+        QVERIFY(links > 100);
+
+        QHelpIndexModel* index = m_engine->indexModel();
+        if (index->rowCount() == 0 || index->isCreatingIndex()) {
+            QSignalSpy created(index, &QHelpIndexModel::indexCreated);
+            index->createIndex(QString());
+            QVERIFY(created.wait(10000));
+        }
+        QVERIFY(index->rowCount() >= 60);
+        for (int row = 0; row < index->rowCount(); ++row) {
+            const QString keyword = index->data(index->index(row, 0)).toString();
+            const QList<QHelpLink> targets = m_engine->documentsForKeyword(keyword);
+            if (targets.isEmpty())
+                broken << "index: " + keyword;
+            for (const QHelpLink& target : targets)
+                check(QUrl("index:" + keyword), target.url);
+        }
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+    }
+
+    void helpWindowRequests() {
+        const char* rows[][5] = {
+            {"a topic after the contents", "built", "contents; 201", "using-nudgewell.html", ""},
+            {"the contents after a topic", "built", "209; contents", "index.html", ""},
+            {"back", "built", "209; 205; helpBack", "calendar.html", ""},
+            {"back and forward", "built", "209; 205; helpBack; helpForward", "options.html", ""},
+            {"index entry", "built", "contents; index:Days Checked", "days-ahead.html", ""},
+            {"unknown topic", "built", "199", "index.html",
+             "Nudgewell: Help topic 199 is not in the help file "},
+            {"missing collection", "missing", "201", "",
+             "Nudgewell: Nudgewell cannot show its help: the help file Nudgewell.qhc was not "
+             "found."},
+            {"unreadable collection", "garbage", "contents", "",
+             "Nudgewell: Nudgewell cannot show its help: the help file "},
+        };
+        for (const auto& row : rows) {
+            requestHelp(row[1], row[2], row[3], row[4]);
+            if (QTest::currentTestFailed())
+                return qWarning("in row \"%s\"", row[0]);
+        }
     }
 
     // Every window is placed by one rule: on its screen, frame and all, moved the least.
