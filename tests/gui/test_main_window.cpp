@@ -2,6 +2,7 @@
 // The main window as a user meets it: start-up, size and exit, the lists, every command of
 // every window, and the flows of New, Edit, Save, Cancel, Delete and the purge by key.
 #include "gui_fixture.h"
+#include "rows.h"
 
 #include <QPushButton>
 
@@ -32,6 +33,7 @@ private slots:
                             const QStringList& messages = {}) {
             if (QTest::currentTestFailed())
                 return;
+            const auto named = nameFailures(name);
             WindowFixture f;
             if (!before.isEmpty())
                 f.writeReminders({records(before)});
@@ -43,8 +45,6 @@ private slots:
                                                                            : before));
                     QCOMPARE(f.messages.shown.replaceInStrings(f.dir.path(), "<dir>"), messages);
                 }();
-            if (QTest::currentTestFailed())
-                qWarning("in row \"%s\"", name);
         };
         const QString del = "Delete a Reminder: Do you want to delete the highlighted reminder?";
         const QString five = "One|XY|03/01/2001, Two|XY|03/01/2001, Three|XY|03/01/2001, "
