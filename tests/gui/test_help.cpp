@@ -5,6 +5,7 @@
 #include "platform/help_viewer.h"
 #include "platform/help_window.h"
 #include "platform/placement.h"
+#include "rows.h"
 
 #include <QAction>
 #include <QHelpContentWidget>
@@ -159,9 +160,10 @@ private slots:
              "Nudgewell: Nudgewell cannot show its help: the help file "},
         };
         for (const auto& row : rows) {
+            const auto named = nameFailures(row[0]);
             requestHelp(row[1], row[2], row[3], row[4]);
             if (QTest::currentTestFailed())
-                return qWarning("in row \"%s\"", row[0]);
+                return;
         }
     }
 
