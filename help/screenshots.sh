@@ -8,20 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 binary=$PWD/$1/nudgewell
 images=$PWD/help/images
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source scripts/xvfb.sh
-start_desktop "$work"
-
-record() { # text, years flag, frequency, date as mm/dd/yyyy
-    printf '%-55s\0\0\0%s%s%s' "$1" "$2" "$3" "$4"
-}
+desktop_in_temp
 mkdir -p "$work/run" "$work/config"
 {
     record "Team meeting" X W "$(date -d 'last monday' +%m/%d/%Y)"

@@ -16,20 +16,8 @@ fi
 binary=$PWD/$build/nudgewell
 images=$PWD/doc/screenshots
 mkdir -p "$images"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source scripts/xvfb.sh
-start_desktop "$work"
-
-record() { # text, years flag, frequency, date as mm/dd/yyyy
-    printf '%-55s\0\0\0%s%s%s' "$1" "$2" "$3" "$4"
-}
+desktop_in_temp
 mkdir -p "$work/run" "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
 {

@@ -25,3 +25,17 @@ start_desktop() {
     pids+=($!)
     sleep 1
 }
+
+# desktop_in_temp: for the scripts that take pictures, $work, a folder removed at exit after
+# every process in $pids is ended, with a small desktop (start_desktop) there.
+desktop_in_temp() {
+    work=$(mktemp -d)
+    pids=()
+    trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+    start_desktop "$work"
+}
+
+# record TEXT YEARS FREQUENCY DATE: one record of reminder.dat, the date as mm/dd/yyyy.
+record() {
+    printf '%-55s\0\0\0%s%s%s' "$1" "$2" "$3" "$4"
+}
